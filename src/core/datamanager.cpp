@@ -1,0 +1,115 @@
+#include "datamanager.h"
+
+namespace {
+bool isConsistent(const QStringList &channelNames, const QHash<QString, Column *> &channels,
+                  const Column *time, int rowCount)
+{
+    const auto length = static_cast<arma::uword>(rowCount);
+    if (rowCount <= 0 || time == nullptr || time->n_elem != length)
+        return false;
+    for (const QString &name : channelNames) {
+        const Column *column = channels.value(name);
+        if (column == nullptr || column->n_elem != length)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+bool DataManager::addRawDataToInputData(const QString &filePath, const QStringList &channelNames,
+                                        const QHash<QString, Column *> &channels,
+                                        const Column *time, const QDateTime &start,
+                                        const QDateTime &end, int rowCount,
+                                        const QString &machineName,
+                                        const QList<float> &dwellTimes,
+                                        const MassPairList &massPairs, const QStringList &extra)
+{
+    if (!isConsistent(channelNames, channels, time, rowCount))
+        return false;
+    auto input = QSharedPointer<RawInput>::create();
+    input->filePath = filePath;
+    input->channelNames = channelNames;
+    for (const QString &name : channelNames)
+        input->channels.insert(name, *channels.value(name));
+    input->time = *time;
+    input->start = start;
+    input->end = end;
+    input->rowCount = rowCount;
+    input->machineName = machineName;
+    input->dwellTimes = dwellTimes;
+    input->massPairs = massPairs;
+    input->extra = extra;
+
+    QMutexLocker lock(&mutex);
+    inputs.append(input);
+    return true;
+}
+
+void DataManager::appendFileToFileList(const QSharedPointer<TesselImportedFile> &file)
+{
+    QMutexLocker lock(&mutex);
+    fileList.append(file);
+}
+
+void DataManager::appendSampleToSampleList(const QSharedPointer<TesselSampleMetaData> &sample)
+{
+    QMutexLocker lock(&mutex);
+    sampleList.append(sample);
+}
+
+QVector<QSharedPointer<const RawInput>> DataManager::rawInputs() const
+{
+    QMutexLocker lock(&mutex);
+    return inputs;
+}
+
+QSharedPointer<const RawInput> DataManager::rawInputFor(const QString &filePath) const
+{
+    QMutexLocker lock(&mutex);
+    for (auto it = inputs.crbegin(); it != inputs.crend(); ++it) {
+        if ((*it)->filePath == filePath)
+            return *it;
+    }
+    return {};
+}
+
+QVector<QSharedPointer<TesselImportedFile>> DataManager::files() const
+{
+    QMutexLocker lock(&mutex);
+    return fileList;
+}
+
+QVector<QSharedPointer<TesselSampleMetaData>> DataManager::samples() const
+{
+    QMutexLocker lock(&mutex);
+    return sampleList;
+}
+
+void DataManager::forgetFile(const QString &filePath)
+{
+    QMutexLocker lock(&mutex);
+    const QDir location(filePath);
+    inputs.erase(std::remove_if(inputs.begin(), inputs.end(),
+                                [&](const auto &input) { return input->filePath == filePath; }),
+                 inputs.end());
+    fileList.erase(std::remove_if(fileList.begin(), fileList.end(),
+                                  [&](const auto &file) { return file->location == location; }),
+                   fileList.end());
+    sampleList.erase(std::remove_if(sampleList.begin(), sampleList.end(),
+                                    [&](const auto &s) { return s->location == location; }),
+                     sampleList.end());
+}
+
+void DataManager::clear()
+{
+    QMutexLocker lock(&mutex);
+    inputs.clear();
+    fileList.clear();
+    sampleList.clear();
+}
+
+SessionManager *Session()
+{
+    static SessionManager session;
+    return &session;
+}

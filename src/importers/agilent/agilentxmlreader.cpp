@@ -1,0 +1,139 @@
+#include "agilentxmlreader.h"
+
+#include <QDebug>
+#include <QFile>
+
+namespace {
+const QLatin1String elementMzKey("Element m/z");
+const QLatin1String elementSymbolKey("Element symbol");
+const QLatin1String preShiftMassKey("Pre-shift mass");
+const QLatin1String postShiftMassKey("Post-shift mass");
+
+struct ChannelProperty
+{
+    QLatin1String element;
+    QLatin1String key;
+};
+
+// Children of an "IcpmsElement" whose text is stored as it stands, under a readable key.
+const ChannelProperty channelProperties[] = {
+    {QLatin1String("ElementID"), QLatin1String("Element ID")},
+    {QLatin1String("MZ"), elementMzKey},
+    {QLatin1String("DetectorMode"), QLatin1String("Element detector mode")},
+    {QLatin1String("IntegrationTime"), QLatin1String("Element dwell time (s)")},
+    {QLatin1String("ElementName"), elementSymbolKey},
+};
+
+QString channelPropertyKey(const QStringRef &elementName)
+{
+    for (const ChannelProperty &property : channelProperties) {
+        if (elementName == property.element)
+            return property.key;
+    }
+    return QString();
+}
+
+// A child element inside a text element is a parse error, which ends every reading loop.
+QString elementText(QXmlStreamReader &xml)
+{
+    return xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
+}
+
+// Symbol and mass; an on-mass and a mass-shifted measurement of the same element get separate
+// keys, so a taken key falls back to the post-shift mass, then to both masses.
+QString channelKey(const QHash<QString, QVariant> &table, const QHash<QString, QVariant> &record,
+                   bool massShifted)
+{
+    const QString symbol = record.value(elementSymbolKey).toString();
+    const QString preShift = record.value(preShiftMassKey).toString();
+    const QString postShift = record.value(postShiftMassKey).toString();
+    const QString primary =
+        symbol + (massShifted ? preShift : record.value(elementMzKey).toString());
+    if (!table.contains(primary))
+        return primary;
+    if (!table.contains(symbol + postShift))
+        return symbol + postShift;
+    return symbol + preShift + QLatin1Char('_') + postShift;
+}
+} // namespace
+
+AgilentXmlReader::AgilentXmlReader(QObject *parent, const QString &filePath)
+    : QObject(parent), filePath(filePath)
+{}
+
+QHash<QString, QVariant> *AgilentXmlReader::read()
+{
+    QFile file(filePath);
+    if (!file.exists()) {
+        qDebug().noquote() << QStringLiteral("File %1 does not exist.\n").arg(filePath);
+        return &results;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qDebug().noquote() << QStringLiteral("Failed to open file %1.\n").arg(filePath);
+        return &results;
+    }
+    xmlReader = std::make_unique<QXmlStreamReader>(&file);
+    while (xmlReader->readNextStartElement()) {
+        if (xmlReader->name() == QLatin1String("AcquisitionDataSet"))
+            readAcquisitionDataSet();
+        else if (xmlReader->name() == QLatin1String("SampleInfo"))
+            readSampleInfo();
+        else
+            xmlReader->skipCurrentElement();
+    }
+    // The file closes on return; the parser must not keep pointing at it.
+    xmlReader->setDevice(nullptr);
+    return &results;
+}
+
+void AgilentXmlReader::readAcquisitionDataSet()
+{
+    while (xmlReader->readNextStartElement()) {
+        if (xmlReader->name() == QLatin1String("IcpmsElement"))
+            readIcpmsElement();
+        else
+            xmlReader->skipCurrentElement();
+    }
+}
+
+void AgilentXmlReader::readIcpmsElement()
+{
+    QHash<QString, QVariant> record;
+    bool massShifted = false;
+    while (xmlReader->readNextStartElement()) {
+        const QString key = channelPropertyKey(xmlReader->name());
+        if (!key.isEmpty()) {
+            record.insert(key, elementText(*xmlReader));
+        } else if (xmlReader->name() == QLatin1String("SelectedMZ")) {
+            // The mass read so far is the one measured after the shift.
+            massShifted = true;
+            record.insert(postShiftMassKey, record.value(elementMzKey).toString());
+            record.insert(preShiftMassKey, elementText(*xmlReader));
+        } else {
+            xmlReader->skipCurrentElement();
+        }
+    }
+    results.insert(channelKey(results, record, massShifted), record);
+}
+
+void AgilentXmlReader::readSampleInfo()
+{
+    while (xmlReader->readNextStartElement()) {
+        if (xmlReader->name() == QLatin1String("Version"))
+            results.insert(QStringLiteral("Sample Info XML Version"), elementText(*xmlReader));
+        else if (xmlReader->name() == QLatin1String("Field"))
+            readField();
+        else
+            xmlReader->skipCurrentElement();
+    }
+}
+
+void AgilentXmlReader::readField()
+{
+    QHash<QString, QVariant> record;
+    while (xmlReader->readNextStartElement()) {
+        const QString childName = xmlReader->name().toString();
+        record.insert(childName, elementText(*xmlReader));
+    }
+    results.insert(record.value(QStringLiteral("Name")).toString(), record);
+}

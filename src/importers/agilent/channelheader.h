@@ -1,0 +1,20 @@
+#pragma once
+
+#include "columns.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+// The channels named by an export's channel header line (its fourth line).
+struct ChannelHeader
+{
+    bool recognised = false;
+    bool massShifted = false;
+    QStringList names;
+    // For a mass-shifted (MS/MS) header, (mass, final mass) of each channel, as written.
+    MassPairList massPairs;
+};
+
+// Reads an English header ("Time [Sec],Li7,..."), the Chinese software's header (GB18030) or a
+// mass-shifted header ("Time [Sec],Ti48 -> 64,...").
+ChannelHeader parseChannelHeader(const QByteArray &line);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <vector>
+
+// A data file's content and its lines, without a copy per line. The content is split at LF
+// bytes; a file without any LF (old Mac line ends) is split at CR bytes instead. Empty lines
+// are kept, and a line keeps the CR that precedes its LF.
+class FileLines
+{
+public:
+    explicit FileLines(QByteArray content);
+
+    int count() const { return int(starts.size()); }
+    // Line i as a view into the content: valid while this object lives and holds the content.
+    QByteArray line(int i) const;
+    const char *lineBegin(int i) const { return bytes.constData() + starts[i]; }
+    const char *lineEnd(int i) const;
+
+    const QByteArray &content() const { return bytes; }
+    // The byte the content was split at: '\n', or '\r' for CR-only files.
+    char separator() const { return lineSeparator; }
+    // Frees the content; only count() stays meaningful.
+    void release();
+
+private:
+    QByteArray bytes;
+    char lineSeparator = '\n';
+    std::vector<qsizetype> starts;
+};
+
+// The number of data lines as the export's row-count rule has it: the lines that end in a line
+// break after two runs of digits and full stops separated by a comma, the first run preceded
+// by a non-word character. Reads the bytes as the UTF-8 text that Qt would decode them to.
+int countDataLines(const QByteArray &content);

@@ -1,0 +1,96 @@
+#include "timestamptext.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cstring>
+
+const QString acquiredTimeOption = QStringLiteral("Use 'Acquired' Time");
+const QString printedTimeOption = QStringLiteral("Use 'Printed' Time");
+
+namespace {
+
+struct Span
+{
+    qsizetype begin;
+    qsizetype end;
+};
+
+qsizetype lineEndAfter(const QByteArray &text, qsizetype from, qsizetype limit, char separator)
+{
+    const void *end = std::memchr(text.constData() + from, separator, size_t(limit - from));
+    return end ? static_cast<const char *>(end) - text.constData() : limit;
+}
+
+// The first "Acquired      : (.*) using" or "Printed:(.*)$" of the text, found in the bytes.
+// The text Qt decodes from UTF-8 ends at the first NUL byte; the patterns are ASCII, so every
+// match in the decoded text is a match in the bytes, and the group decodes alone.
+std::optional<Span> findEnglishStamp(const QByteArray &text, char separator, bool acquired)
+{
+    const QByteArray word = acquired ? QByteArrayLiteral("Acquired      : ")
+                                     : QByteArrayLiteral("Printed:");
+    const QByteArray tail = QByteArrayLiteral(" using");
+    const qsizetype limit = qstrnlen(text.constData(), uint(text.size()));
+    const char *data = text.constData();
+    for (qsizetype hit = 0; hit + word.size() <= limit; ++hit) {
+        const char *found = std::search(data + hit, data + limit, word.begin(), word.end());
+        if (found == data + limit)
+            return std::nullopt;
+        hit = found - data;
+        const qsizetype begin = hit + word.size();
+        const qsizetype lineEnd = lineEndAfter(text, begin, limit, separator);
+        if (!acquired)
+            return Span{begin, lineEnd};
+        const auto last = std::find_end(data + begin, data + lineEnd, tail.begin(), tail.end());
+        if (last != data + lineEnd)
+            return Span{begin, last - data};
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> findChineseStamp(QByteArray text, char separator, bool acquired)
+{
+    if (separator != '\n')
+        text.replace(separator, '\n');
+    const QRegularExpression pattern(acquired ? QStringLiteral("采集日期      : (.*) 使用批处理")
+                                              : QStringLiteral("打印日期:(.*)$"),
+                                     QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match =
+        pattern.match(QTextCodec::codecForName("GB18030")->toUnicode(text));
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+
+} // namespace
+
+std::optional<QString> findStampText(const QByteArray &content, char separator,
+                                     const QString &timeLineOption)
+{
+    const bool acquired = timeLineOption == acquiredTimeOption;
+    if (!acquired && timeLineOption != printedTimeOption)
+        return QString();
+    if (const auto span = findEnglishStamp(content, separator, acquired))
+        return QString::fromUtf8(content.constData() + span->begin, int(span->end - span->begin));
+    return findChineseStamp(content, separator, acquired);
+}
+
+std::optional<QString> normaliseTimeStamp(const QString &stampText)
+{
+    const QRegularExpression datePattern(QStringLiteral(
+        "(\\d+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)\\W+"
+        "(\\d{1,2}):(\\d{1,2}):?(?<seconds>[\\d.]+)?\\s*(?<AMPM>[APMpam.]{0,2})"));
+    const QRegularExpressionMatch match = datePattern.match(stampText);
+    if (!match.hasMatch())
+        return std::nullopt;
+    QStringList tokens;
+    for (int group = 1; group <= 7; ++group)
+        tokens.append(match.captured(group));
+    QString stamp = tokens.join(QLatin1Char(' ')).trimmed();
+    if (match.captured(QStringLiteral("seconds")).isEmpty()
+        || match.captured(QStringLiteral("AMPM")).isEmpty())
+        stamp.replace(QStringLiteral("  "), QStringLiteral(" "));
+    return stamp;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The time-line preference's values that pick a header line.
+extern const QString acquiredTimeOption; // "Use 'Acquired' Time"
+extern const QString printedTimeOption;  // "Use 'Printed' Time"
+
+// The time-stamp text of the header line that the time-line option names: after
+// "Acquired      : " up to the line's last " using", or after "Printed:" to the line's end;
+// the Chinese software's words when the file holds no English line. The content is read as
+// its lines joined with LF (separator: the byte the lines were split at). For an option that
+// names neither line the empty pattern matches: an empty text. Nothing when no line matches.
+std::optional<QString> findStampText(const QByteArray &content, char separator,
+                                     const QString &timeLineOption);
+
+// Cuts the date and time out of a stamp text and joins the tokens with single blanks:
+// "12/03/2020 14:05:33" -> "12 03 2020 14 05 33", "March 12, 2020 2:05:33 PM" ->
+// "March 12 2020 2 05 33 PM". Nothing when the text holds no date and time.
+std::optional<QString> normaliseTimeStamp(const QString &stampText);
