@@ -14,6 +14,10 @@ bool isConsistent(const QStringList &channelNames, const QHash<QString, Column *
     }
     return true;
 }
+qint64 columnBytes(const RawInput &input)
+{
+    return qint64(sizeof(double)) * input.rowCount * (input.channels.size() + 1);
+}
 } // namespace
 
 bool DataManager::addRawDataToInputData(const QString &filePath, const QStringList &channelNames,
@@ -41,6 +45,9 @@ bool DataManager::addRawDataToInputData(const QString &filePath, const QStringLi
     input->extra = extra;
 
     QMutexLocker lock(&mutex);
+    if (memoryLimit >= 0 && memoryHeld + columnBytes(*input) > memoryLimit)
+        return false;
+    memoryHeld += columnBytes(*input);
     inputs.append(input);
     return true;
 }
@@ -85,13 +92,23 @@ QVector<QSharedPointer<TesselSampleMetaData>> DataManager::samples() const
     return sampleList;
 }
 
+void DataManager::setMemoryLimit(qint64 bytes)
+{
+    QMutexLocker lock(&mutex);
+    memoryLimit = bytes;
+}
+
 void DataManager::forgetFile(const QString &filePath)
 {
     QMutexLocker lock(&mutex);
     const QDir location(filePath);
-    inputs.erase(std::remove_if(inputs.begin(), inputs.end(),
-                                [&](const auto &input) { return input->filePath == filePath; }),
-                 inputs.end());
+    const auto forgotten = [&](const auto &input) {
+        if (input->filePath != filePath)
+            return false;
+        memoryHeld -= columnBytes(*input);
+        return true;
+    };
+    inputs.erase(std::remove_if(inputs.begin(), inputs.end(), forgotten), inputs.end());
     fileList.erase(std::remove_if(fileList.begin(), fileList.end(),
                                   [&](const auto &file) { return file->location == location; }),
                    fileList.end());
@@ -103,6 +120,7 @@ void DataManager::forgetFile(const QString &filePath)
 void DataManager::clear()
 {
     QMutexLocker lock(&mutex);
+    memoryHeld = 0;
     inputs.clear();
     fileList.clear();
     sampleList.clear();

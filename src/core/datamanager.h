@@ -47,12 +47,18 @@ public:
     QVector<QSharedPointer<TesselImportedFile>> files() const;
     QVector<QSharedPointer<TesselSampleMetaData>> samples() const;
 
+    // Refuses raw data that would take the columns held past this many bytes; no limit when
+    // negative (the default).
+    void setMemoryLimit(qint64 bytes);
+
     // Drops everything held for one file (a host that reports and forgets, as a batch does).
     void forgetFile(const QString &filePath);
     void clear();
 
 private:
     mutable QMutex mutex;
+    qint64 memoryLimit = -1;
+    qint64 memoryHeld = 0;
     QVector<QSharedPointer<const RawInput>> inputs;
     QVector<QSharedPointer<TesselImportedFile>> fileList;
     QVector<QSharedPointer<TesselSampleMetaData>> sampleList;

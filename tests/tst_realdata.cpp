@@ -1,0 +1,144 @@
+// Real instrument exports from other tools' public test suites, read in place when the corpus is
+// beside the project: every one imports with the default preferences except where the rules make
+// it fail.
+#include "agilentimporter.h"
+#include "importtesting.h"
+
+#include <QtTest>
+
+class TestRealData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void exports_data();
+    void exports();
+    void knownFacts_data();
+    void knownFacts();
+};
+
+namespace {
+const QString corpus = QStringLiteral(TESSEL_REALDATA);
+
+enum Outcome { Imported, NotRecognised, ImpossibleStamp };
+
+// Exports that do not import with the defaults, and why.
+Outcome expectedOutcome(const QString &relativePath)
+{
+    if (relativePath.endsWith(QLatin1String("sample_data_imaging.csv")))
+        return NotRecognised; // its three header lines were cut away
+    if (relativePath.endsWith(QLatin1String("sample_data_Agilent.csv")))
+        return ImpossibleStamp; // month-first stamp 2/28/2020 under the day-first default
+    return Imported;
+}
+} // namespace
+Q_DECLARE_METATYPE(Outcome)
+
+void TestRealData::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
+    if (!QFileInfo::exists(corpus))
+        QSKIP(qPrintable(QStringLiteral("no real-export corpus at %1").arg(corpus)));
+}
+
+void TestRealData::exports_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<Outcome>("outcome");
+    QDirIterator it(corpus, {QStringLiteral("*.csv")}, QDir::Files, QDirIterator::Subdirectories);
+    QStringList paths;
+    while (it.hasNext())
+        paths.append(it.next());
+    paths.sort();
+    for (const QString &path : paths) {
+        if (path.endsWith(QLatin1String("BatchLog.csv")))
+            continue; // a batch's log, not an export
+        const QString relative = QDir(corpus).relativeFilePath(path);
+        QTest::newRow(qPrintable(relative)) << path << expectedOutcome(relative);
+    }
+    QVERIFY2(paths.size() >= 20, "the corpus lists fewer exports than expected");
+}
+
+void TestRealData::exports()
+{
+    QFETCH(QString, path);
+    QFETCH(Outcome, outcome);
+    TsLog().clear();
+    Session()->data()->clear();
+    AgilentImporter importer;
+    importer.fileName = path;
+    QCOMPARE(importer.correctFormat(), outcome != NotRecognised);
+    if (outcome == NotRecognised)
+        return;
+    SignalLog log(importer);
+    importer.importData(true);
+    QCOMPARE(log.entries.count(QStringLiteral("finished()")), 1);
+    const auto stored = Session()->data()->rawInputFor(path);
+    if (outcome == ImpossibleStamp) {
+        QVERIFY(!stored);
+        QVERIFY(log.entries.contains(QStringLiteral("message(A problem occurred. Check messages.)")));
+        return;
+    }
+    QVERIFY2(stored, qPrintable(log.entries.join(QLatin1Char('\n'))));
+    QVERIFY(stored->rowCount > 1);
+    QVERIFY(!stored->channelNames.isEmpty());
+    QVERIFY(stored->start.isValid());
+    QVERIFY(stored->end > stored->start);
+    for (const LogEntry &entry : TsLog().entries())
+        QVERIFY2(entry.level != LogEntry::Warning, qPrintable(entry.message));
+}
+
+void TestRealData::knownFacts_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("channels");
+    QTest::addColumn<QStringList>("pairs");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QString>("sample");
+    QTest::newRow("7700: year-first 24 h stamp")
+        << "pewlib/tests/data/agilent/7700/test.b/1.d/1.csv" << QStringList{"P31", "Eu153", "W182"}
+        << QStringList() << 6 << QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)) << "1.d";
+    QTest::newRow("8900 MS/MS: arrows, on-mass pairs")
+        << "pewlib/tests/data/agilent/8900/test_ms_ms.b/001.d/001.csv" << QStringList{"P31", "Eu153", "W182"}
+        << QStringList{"31>47", "153>153", "182>182"} << 6 << QDateTime(QDate(2020, 11, 16), QTime(13, 5, 17)) << "001.d";
+    QTest::newRow("ChemStation era: month name, pm, upper-case .D")
+        << "latools/latools/resources/test_data/STD-1.csv" << QStringList{"Mg24", "Mg25", "Al27", "Ca43", "Ca44", "Mn55", "Sr88", "Ba137", "Ba138"}
+        << QStringList() << -1 << QDateTime(QDate(2015, 10, 29), QTime(15, 6, 1)) << "STD-3.D";
+    QTest::newRow("single-particle: 9,996 rows of one channel")
+        << "spcal/tests/data/text/agilent_au50nm.csv" << QStringList{"Au197"}
+        << QStringList() << 9997 << QDateTime(QDate(2023, 3, 17), QTime(16, 35, 53)) << QString();
+}
+
+void TestRealData::knownFacts()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, channels);
+    QFETCH(QStringList, pairs);
+    QFETCH(int, rowCount);
+    QFETCH(QDateTime, start);
+    QFETCH(QString, sample);
+    Session()->data()->clear();
+    AgilentImporter importer;
+    importer.fileName = corpus + QLatin1Char('/') + file;
+    SignalLog log(importer);
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QCOMPARE(stored->channelNames, channels);
+    QStringList foundPairs;
+    for (auto it = log.sharedMasses.cbegin(); it != log.sharedMasses.cend(); ++it)
+        foundPairs.append(it.value().first + QLatin1Char('>') + it.value().second);
+    std::sort(foundPairs.begin(), foundPairs.end(), [](const QString &a, const QString &b) { return a.section('>', 0, 0).toInt() < b.section('>', 0, 0).toInt(); });
+    QCOMPARE(foundPairs, pairs);
+    if (rowCount > 0)
+        QCOMPARE(stored->rowCount, rowCount);
+    QCOMPARE(stored->start, start);
+    if (!sample.isNull())
+        QVERIFY(log.entries.contains("sampleNames(" + sample + ")"));
+}
+
+QTEST_GUILESS_MAIN(TestRealData)
+#include "tst_realdata.moc"
