@@ -25,6 +25,8 @@ private slots:
     void tooLargeFile();
     void lineEndsAndEncodings_data();
     void lineEndsAndEncodings();
+    void timeLineOptionOnExports_data();
+    void timeLineOptionOnExports();
 
     void channelHeader_data();
     void channelHeader();
@@ -272,6 +274,39 @@ void TestAgilentImport::lineEndsAndEncodings()
                 QCOMPARE(stored->channels.value(channels.at(c - 1))[arma::uword(r)], 10.0 * r + c + 0.25);
         }
     }
+}
+
+void TestAgilentImport::timeLineOptionOnExports_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QDateTime>("start"); // invalid: the time stamp is missing (failure A)
+    const QDateTime none;
+    QTest::newRow("Printed line chosen over Acquired") << "AgilentImporter_english_crlf.csv" << printedTimeOption << QDateTime(QDate(2020, 11, 18), QTime(14, 25, 2));
+    QTest::newRow("Chinese Printed line") << "AgilentImporter_chinese.csv" << printedTimeOption << QDateTime(QDate(2020, 11, 18), QTime(14, 25, 2));
+    QTest::newRow("no Acquired line") << "AgilentImporter_printed_only.csv" << acquiredTimeOption << none;
+    QTest::newRow("only a Printed line") << "AgilentImporter_printed_only.csv" << printedTimeOption << QDateTime(QDate(2020, 11, 19), QTime(8, 30, 15));
+    QTest::newRow("Japanese software, Acquired") << "AgilentImporter_japanese.csv" << acquiredTimeOption << none;
+    QTest::newRow("Japanese software, Printed") << "AgilentImporter_japanese.csv" << printedTimeOption << none;
+    QTest::newRow("no Printed footer") << "AgilentImporter_month_name.csv" << printedTimeOption << none;
+}
+
+void TestAgilentImport::timeLineOptionOnExports()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, option);
+    QFETCH(QDateTime, start);
+    setPreference(QStringLiteral("agilentTimeLineOption"), option);
+    AgilentImporter importer;
+    importer.fileName = QStringLiteral(TESSEL_TEST_DATA "/") + file;
+    SignalLog log(importer);
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QCOMPARE(bool(stored), start.isValid());
+    if (stored)
+        QCOMPARE(stored->start, start);
+    else
+        QVERIFY(log.entries.contains(QStringLiteral("importError(Time stamp error. See messages for details.)")));
 }
 
 void TestAgilentImport::channelHeader_data()

@@ -1,0 +1,102 @@
+#include "batchimport.h"
+
+#include "progressbar.h"
+
+#include <QFileInfo>
+#include <QMutex>
+#include <QThreadPool>
+#include <QWaitCondition>
+
+#include <optional>
+
+namespace {
+
+void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, ProgressBar *bar,
+                    const ResultHandler &report)
+{
+    for (const QString &file : files) {
+        const QString name = QFileInfo(file).fileName();
+        bar->show(0.0, name);
+        bar->resume();
+        const ImportResult result = importFile(
+            plugins, file, [bar, &name](double percent) { bar->show(percent / 100.0, name); });
+        bar->pause();
+        report(result);
+    }
+}
+
+// Results of imports running on a thread pool, taken in input order. Only a window of files
+// ahead of the one being reported is in flight, so a long batch holds a bounded number of
+// imported tables in memory.
+class ConcurrentImports
+{
+public:
+    ConcurrentImports(const ImporterPlugins &plugins, const QStringList &files, int jobs,
+                      ProgressBar *bar)
+        : plugins(plugins), files(files), results(files.size()), bar(bar)
+    {
+        pool.setMaxThreadCount(jobs);
+    }
+
+    void start(int index)
+    {
+        if (index >= files.size())
+            return;
+        pool.start(QRunnable::create(
+            [this, index] { finish(index, importFile(plugins, files.at(index), {})); }));
+    }
+
+    ImportResult take(int index)
+    {
+        QMutexLocker lock(&mutex);
+        while (!results[index])
+            resultArrived.wait(&mutex);
+        ImportResult result = std::move(*results[index]);
+        results[index].reset();
+        return result;
+    }
+
+private:
+    void finish(int index, ImportResult result)
+    {
+        QMutexLocker lock(&mutex);
+        results[index] = std::move(result);
+        ++finished;
+        bar->show(double(finished) / files.size(),
+                  QStringLiteral("%1 of %2 files").arg(finished).arg(files.size()));
+        resultArrived.wakeAll();
+    }
+
+    const ImporterPlugins &plugins;
+    const QStringList files;
+    QVector<std::optional<ImportResult>> results;
+    ProgressBar *bar;
+    int finished = 0;
+    QMutex mutex;
+    QWaitCondition resultArrived;
+    QThreadPool pool;
+};
+
+} // namespace
+
+void importFiles(const ImporterPlugins &plugins, const QStringList &files, int jobs,
+                 ProgressBar *bar, const ResultHandler &report)
+{
+    jobs = qMin(jobs, files.size());
+    if (jobs <= 1) {
+        importOneByOne(plugins, files, bar, report);
+        return;
+    }
+    ConcurrentImports imports(plugins, files, jobs, bar);
+    const int window = 2 * jobs;
+    for (int i = 0; i < window; ++i)
+        imports.start(i);
+    for (int i = 0; i < files.size(); ++i) {
+        const ImportResult result = imports.take(i);
+        bar->pause();
+        report(result);
+        bar->resume();
+        imports.start(i + window);
+    }
+    bar->pause();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "fileimport.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class ImporterPlugins;
+class ProgressBar;
+
+using ResultHandler = std::function<void(const ImportResult &)>;
+
+// Imports the files, one fresh importer per file, and hands each result to report on the
+// calling thread in input order. With more than one job the imports run on worker threads and
+// the progress bar counts finished files; otherwise it follows each file's own progress.
+void importFiles(const ImporterPlugins &plugins, const QStringList &files, int jobs,
+                 ProgressBar *bar, const ResultHandler &report);

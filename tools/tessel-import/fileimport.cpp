@@ -1,0 +1,146 @@
+#include "fileimport.h"
+
+#include "importerplugins.h"
+#include "logcollector.h"
+
+#include <QDir>
+#include <QSettings>
+
+#include <charconv>
+#include <cstdlib>
+
+namespace {
+
+// The result signals of one import, as the importer emitted them.
+struct Announced
+{
+    QStringList sampleNames;
+    QStringList channelNames;
+    MassMap masses;
+    QDateTime start;
+    QDateTime end;
+    std::optional<double> duration;
+    std::optional<quint64> size;
+    ColumnPtr time;
+};
+
+// Signals are taken directly, on the importing thread, whichever thread the importer lives in.
+template<typename Value, typename Target>
+void keepLast(AbstractImporter *importer, void (AbstractImporter::*signal)(Value), Target *target)
+{
+    QObject::connect(
+        importer, signal, importer, [target](Value value) { *target = value; },
+        Qt::DirectConnection);
+}
+
+void appendEach(AbstractImporter *importer, void (AbstractImporter::*signal)(const QString &),
+                QStringList *texts)
+{
+    QObject::connect(
+        importer, signal, importer, [texts](const QString &text) { texts->append(text); },
+        Qt::DirectConnection);
+}
+
+void listen(AbstractImporter *importer, Announced *announced, ImportResult *result,
+            const ProgressCallback &progress)
+{
+    using Importer = AbstractImporter;
+    appendEach(importer, &Importer::message, &result->messages);
+    appendEach(importer, &Importer::importError, &result->errors);
+    keepLast(importer, &Importer::sampleNames, &announced->sampleNames);
+    keepLast(importer, &Importer::channelNames, &announced->channelNames);
+    keepLast(importer, &Importer::masses, &announced->masses);
+    keepLast(importer, &Importer::startTime, &announced->start);
+    keepLast(importer, &Importer::endTime, &announced->end);
+    keepLast(importer, &Importer::duration, &announced->duration);
+    keepLast(importer, &Importer::sizeInBytes, &announced->size);
+    keepLast(importer, &Importer::time, &announced->time);
+    if (progress)
+        QObject::connect(importer, &Importer::progress, importer, progress, Qt::DirectConnection);
+}
+
+// The dwell time as the decimal the instrument wrote, not the float's binary expansion.
+double decimalValue(float value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
+    *end = '\0';
+    return std::strtod(text, nullptr);
+}
+
+QVector<ChannelReport> channelReports(const Announced &announced, const RawInput *stored)
+{
+    const QStringList names = stored ? stored->channelNames : announced.channelNames;
+    QVector<ChannelReport> channels;
+    for (int i = 0; i < names.size(); ++i) {
+        ChannelReport channel{names.at(i), std::nullopt, std::nullopt};
+        if (announced.masses.contains(channel.name))
+            channel.massPair = announced.masses.value(channel.name);
+        if (stored && i < stored->dwellTimes.size())
+            channel.dwellTimeSeconds = decimalValue(stored->dwellTimes.at(i));
+        channels.append(channel);
+    }
+    return channels;
+}
+
+// The acquisition folder was used when its lookup ran to the end: it leaves the instrument
+// name and, as its last check, a valid acquisition time in the (fresh) importer.
+std::optional<AcquisitionFolderReport> acquisitionFolderReport(const AbstractImporter &importer)
+{
+    if (importer.instrumentName.isEmpty() || !importer.acquisitionTime.isValid())
+        return std::nullopt;
+    const QString labelField = QSettings().value(QStringLiteral("agilentXMLLabelField")).toString();
+    return AcquisitionFolderReport{importer.instrumentName, importer.sampleLabel,
+                                   labelField == QLatin1String("Use Comment Field")
+                                       ? QStringLiteral("Comment")
+                                       : QStringLiteral("Sample Name")};
+}
+
+void countRecords(const QString &path, ImportResult *result)
+{
+    const QDir location(path);
+    const DataManager *store = Session()->data();
+    for (const auto &file : store->files())
+        result->fileRecords += file->location == location ? 1 : 0;
+    for (const auto &sample : store->samples())
+        result->sampleRecords += sample->location == location ? 1 : 0;
+}
+
+void collectResults(const AbstractImporter &importer, const Announced &announced,
+                    ImportResult *result)
+{
+    result->stored = Session()->data()->rawInputFor(result->file);
+    result->ok = !result->stored.isNull();
+    if (!announced.sampleNames.isEmpty())
+        result->sampleName = announced.sampleNames.first();
+    result->machineName = importer.machineName;
+    result->start = announced.start;
+    result->end = announced.end;
+    result->durationSeconds = announced.duration;
+    result->sizeInBytes = announced.size;
+    const int announcedRows = announced.time ? int(announced.time->n_elem) : 0;
+    result->rowCount = result->ok ? result->stored->rowCount : announcedRows;
+    result->channels = channelReports(announced, result->stored.data());
+    result->acquisitionFolder = acquisitionFolderReport(importer);
+    countRecords(result->file, result);
+}
+
+} // namespace
+
+ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
+                        const ProgressCallback &progress)
+{
+    const LogCollector collector;
+    ImportResult result;
+    result.file = path;
+    const RecognisingImporter recognising = plugins.recognise(path);
+    if (recognising.importer != nullptr) {
+        result.importer = recognising.className;
+        Announced announced;
+        listen(recognising.importer.get(), &announced, &result, progress);
+        recognising.importer->importData(true);
+        collectResults(*recognising.importer, announced, &result);
+    }
+    result.log = collector.entries();
+    return result;
+}

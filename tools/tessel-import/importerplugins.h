@@ -1,0 +1,45 @@
+#pragma once
+
+#include "abstractimporter.h"
+#include "plugininterface.h"
+
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+struct ImporterPlugin
+{
+    QString className;
+    QString libraryPath;
+    TesselPlugin::PluginInterface *plugin = nullptr;
+    AbstractImporter *root = nullptr; // the library's root object; the plug-in system owns it
+};
+
+struct RecognisingImporter
+{
+    QString className;
+    std::unique_ptr<AbstractImporter> importer;
+};
+
+// The importer plug-ins of one folder, loaded as the host application loads them.
+class ImporterPlugins
+{
+public:
+    // Loads every importer plug-in in the folder; libraries that fail to load are described
+    // in problems and left out.
+    static ImporterPlugins load(const QString &folder, QStringList *problems);
+
+    const QVector<ImporterPlugin> &importers() const { return loaded; }
+
+    // A fresh importer, with fileName set, from the first plug-in that recognises the file;
+    // no importer when none does. Safe to call from several threads.
+    RecognisingImporter recognise(const QString &filePath) const;
+
+private:
+    QVector<ImporterPlugin> loaded;
+};
+
+// The folder named on the command line, else the installed layout's plug-in folder beside the
+// program, else the build's plug-in folder.
+QString pluginFolder(const QString &requested);

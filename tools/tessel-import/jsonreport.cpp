@@ -1,0 +1,87 @@
+#include "jsonreport.h"
+
+#include "fileimport.h"
+#include "isotime.h"
+
+#include <QJsonArray>
+
+namespace {
+
+QJsonValue textOrNull(const std::optional<QString> &text)
+{
+    return text ? QJsonValue(*text) : QJsonValue();
+}
+
+QJsonValue timeOrNull(const QDateTime &time)
+{
+    return time.isValid() ? QJsonValue(isoTimeText(time)) : QJsonValue();
+}
+
+QJsonValue epochOrNull(const QDateTime &time)
+{
+    return time.isValid() ? QJsonValue(time.toMSecsSinceEpoch() / 1000.0) : QJsonValue();
+}
+
+template<typename T> QJsonValue numberOrNull(const std::optional<T> &number)
+{
+    return number ? QJsonValue(double(*number)) : QJsonValue();
+}
+
+QJsonArray channelsToJson(const QVector<ChannelReport> &channels)
+{
+    QJsonArray array;
+    for (const ChannelReport &channel : channels) {
+        const QJsonValue massPair =
+            channel.massPair ? QJsonArray{channel.massPair->first, channel.massPair->second}
+                             : QJsonValue();
+        array.append(QJsonObject{
+            {QStringLiteral("name"), channel.name},
+            {QStringLiteral("massPair"), massPair},
+            {QStringLiteral("dwellTimeSeconds"), numberOrNull(channel.dwellTimeSeconds)}});
+    }
+    return array;
+}
+
+QJsonArray logToJson(const QVector<LogEntry> &entries)
+{
+    QJsonArray array;
+    for (const LogEntry &entry : entries)
+        array.append(QJsonObject{{QStringLiteral("level"), logLevelName(entry.level)},
+                                 {QStringLiteral("message"), entry.message},
+                                 {QStringLiteral("origin"), entry.origin}});
+    return array;
+}
+
+QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> &folder)
+{
+    if (!folder)
+        return QJsonValue();
+    return QJsonObject{{QStringLiteral("instrumentName"), folder->instrumentName},
+                       {QStringLiteral("sampleLabel"), folder->sampleLabel},
+                       {QStringLiteral("sampleLabelField"), folder->sampleLabelField}};
+}
+
+} // namespace
+
+QJsonObject importToJson(const ImportResult &result)
+{
+    const bool imported = !result.importer.isEmpty();
+    return QJsonObject{
+        {QStringLiteral("file"), result.file},
+        {QStringLiteral("importer"), imported ? QJsonValue(result.importer) : QJsonValue()},
+        {QStringLiteral("ok"), result.ok},
+        {QStringLiteral("sampleName"), textOrNull(result.sampleName)},
+        {QStringLiteral("machineName"), imported ? QJsonValue(result.machineName) : QJsonValue()},
+        {QStringLiteral("startTime"), timeOrNull(result.start)},
+        {QStringLiteral("endTime"), timeOrNull(result.end)},
+        {QStringLiteral("startEpoch"), epochOrNull(result.start)},
+        {QStringLiteral("endEpoch"), epochOrNull(result.end)},
+        {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
+        {QStringLiteral("rowCount"), result.rowCount},
+        {QStringLiteral("sizeInBytes"), numberOrNull(result.sizeInBytes)},
+        {QStringLiteral("channels"), channelsToJson(result.channels)},
+        {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
+        {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
+        {QStringLiteral("log"), logToJson(result.log)},
+        {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)}};
+}

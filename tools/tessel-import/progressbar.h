@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+// A one-line progress bar on stderr, drawn only when stderr is a terminal. Thread-safe.
+class ProgressBar
+{
+public:
+    ProgressBar();
+
+    void show(double fraction, const QString &label);
+    // Removes the bar and keeps it away until resume(), so that other output, on stderr or on
+    // the same terminal's stdout, starts on a clean line.
+    void pause();
+    void resume();
+
+private:
+    void draw();
+
+    const bool enabled;
+    QMutex mutex;
+    bool paused = false;
+    bool visible = false;
+    int permille = -1;
+    QString label;
+};

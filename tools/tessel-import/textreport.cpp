@@ -1,0 +1,92 @@
+#include "textreport.h"
+
+#include "fileimport.h"
+#include "isotime.h"
+
+namespace {
+
+QString orNone(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("(none)") : text;
+}
+
+QString timeText(const QDateTime &time)
+{
+    return time.isValid() ? isoTimeText(time) : QStringLiteral("(invalid)");
+}
+
+QString channelLine(const ChannelReport &channel)
+{
+    QString line = QStringLiteral("    ") + channel.name;
+    if (channel.massPair)
+        line += QStringLiteral("  mass %1 -> %2")
+                    .arg(channel.massPair->first, channel.massPair->second);
+    if (channel.dwellTimeSeconds)
+        line += QStringLiteral("  dwell %1 s").arg(*channel.dwellTimeSeconds);
+    return line;
+}
+
+QString storeVerdict(const ImportResult &result)
+{
+    if (!result.ok)
+        return QStringLiteral("nothing stored");
+    return QStringLiteral("stored (%1 imported-file record(s), %2 sample record(s))")
+        .arg(result.fileRecords)
+        .arg(result.sampleRecords);
+}
+
+void writeAcquisitionFolder(const AcquisitionFolderReport &folder, QTextStream &out)
+{
+    out << "  Acquisition folder:\n"
+        << "    instrument:   " << folder.instrumentName << '\n'
+        << "    sample label: " << orNone(folder.sampleLabel) << " (from the \""
+        << folder.sampleLabelField << "\" field of sample_info.xml)\n";
+}
+
+void writeImport(const ImportResult &result, QTextStream &out)
+{
+    out << "  Sample:     " << orNone(result.sampleName.value_or(QString())) << '\n'
+        << "  Machine:    " << orNone(result.machineName) << '\n'
+        << "  Start:      " << timeText(result.start) << '\n'
+        << "  End:        " << timeText(result.end) << '\n'
+        << "  Duration:   "
+        << (result.durationSeconds ? QStringLiteral("%1 s").arg(*result.durationSeconds)
+                                   : QStringLiteral("(not announced)"))
+        << '\n'
+        << "  Rows:       " << result.rowCount << '\n'
+        << "  Channels:   " << result.channels.size() << '\n';
+    for (const ChannelReport &channel : result.channels)
+        out << channelLine(channel) << '\n';
+    if (result.acquisitionFolder)
+        writeAcquisitionFolder(*result.acquisitionFolder, out);
+    out << "  Data store: " << storeVerdict(result) << '\n';
+}
+
+void writeProblems(const ImportResult &result, QTextStream &out)
+{
+    for (const QString &error : result.errors)
+        out << "  Error:      " << error << '\n';
+    for (const LogEntry &entry : result.log) {
+        if (entry.level != LogEntry::Warning)
+            continue;
+        out << "  Warning:    " << entry.message;
+        if (!entry.origin.isEmpty())
+            out << " [" << entry.origin << ']';
+        out << '\n';
+    }
+}
+
+} // namespace
+
+void writeTextReport(const ImportResult &result, QTextStream &out)
+{
+    out << result.file << '\n';
+    if (result.importer.isEmpty()) {
+        out << "  Not recognised by any importer\n\n";
+        return;
+    }
+    out << "  Importer:   " << result.importer << '\n';
+    writeImport(result, out);
+    writeProblems(result, out);
+    out << '\n';
+}
