@@ -176,9 +176,16 @@ bool AgilentImporter::readFile(ImportRun &run)
                      .arg(fileName, QString::number(file.size()), QString::number(maxFileSize)));
         return false;
     }
-    run.lines.emplace(file.readAll());
+    LargeBuffer content(size_t(file.size()));
+    const qint64 read = content ? file.read(content.data(), file.size()) : -1;
+    if (read < 0) {
+        failLoad(QStringLiteral("Could not load the file \"%1\" because it could not be read (%2).")
+                     .arg(fileName, content ? file.errorString() : QStringLiteral("out of memory")));
+        return false;
+    }
     file.close();
-    run.fileSize = quint64(run.lines->content().size());
+    run.lines.emplace(std::move(content), read);
+    run.fileSize = quint64(read);
     if (run.lines->count() < 2) {
         failLoad(QStringLiteral("Could not load the file \"%1\" due to a problem reading the file "
                                 "(length < 2 lines).")
@@ -259,7 +266,13 @@ bool AgilentImporter::readTable(ImportRun &run)
 {
     DataTable &table = *run.table;
     const int countedRows = table.rowCount();
-    table.allocateChannels(run.channelNames);
+    if (!table.allocateChannels(run.channelNames)) {
+        failLoad(QStringLiteral("Could not load the file \"%1\" because there is not enough memory "
+                                "for %2 rows of %3 channels.")
+                     .arg(fileName, QString::number(countedRows),
+                          QString::number(run.channelNames.size())));
+        return false;
+    }
     const double startSeconds = double(run.start.toMSecsSinceEpoch()) / 1000.0;
     const int rowsRead =
         readDataRows(*run.lines, run.channelNames, startSeconds, table, [&](int row) {

@@ -5,65 +5,86 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
-DataTable::DataTable(int rowCount) : timeColumn(arma::uword(rowCount), arma::fill::zeros) {}
-
-void DataTable::allocateChannels(const QStringList &channelNames)
+namespace {
+// A column over memory the table owns; its length is fixed.
+std::unique_ptr<Column> columnOver(char *memory, arma::uword offset, int rows)
 {
-    for (const QString &name : channelNames) {
-        columns.push_back(std::make_unique<Column>(timeColumn.n_elem, arma::fill::zeros));
-        byName.insert(name, columns.back().get());
+    auto *first = reinterpret_cast<double *>(memory) + offset;
+    return std::make_unique<Column>(first, arma::uword(rows), false, true);
+}
+} // namespace
+
+DataTable::DataTable(int rowCount)
+    : timeMemory(size_t(rowCount) * sizeof(double)),
+      timeColumn(columnOver(timeMemory.data(), 0, rowCount)), stride(arma::uword(rowCount))
+{
+}
+
+bool DataTable::allocateChannels(const QStringList &channelNames)
+{
+    channelMemory = LargeBuffer(size_t(channelNames.size()) * size_t(rowCount()) * sizeof(double));
+    if (!channelMemory)
+        return false;
+    names = channelNames;
+    makeColumns(channelNames, rowCount());
+    return true;
+}
+
+void DataTable::makeColumns(const QStringList &channelNames, int rows)
+{
+    columns.clear();
+    byName.clear();
+    for (int i = 0; i < channelNames.size(); ++i) {
+        columns.push_back(columnOver(channelMemory.data(), stride * arma::uword(i), rows));
+        byName.insert(channelNames.at(i), columns.back().get());
     }
 }
 
 void DataTable::truncate(int rows)
 {
-    timeColumn.resize(arma::uword(rows));
-    for (auto &column : columns)
-        column->resize(arma::uword(rows));
+    makeColumns(names, rows);
+    timeColumn = columnOver(timeMemory.data(), 0, rows);
 }
 
 namespace {
 
 const int dataLineOffset = 4; // three header lines and the channel header come first
 
-// The line as Qt's UTF-8 decoding sees it: it ends at a NUL byte.
-const char *visibleEnd(const char *begin, const char *end)
+// Whether the bytes hold only ASCII characters and no NUL: then every line can be split in
+// place. Otherwise each line is read as Qt decodes it (it ends at a NUL; multi-byte characters).
+bool isPlainAscii(const char *begin, const char *end)
 {
-    const void *nul = std::memchr(begin, '\0', size_t(end - begin));
-    return nul ? static_cast<const char *>(nul) : end;
+    unsigned char bits = 0;
+    for (const char *p = begin; p < end; ++p)
+        bits |= static_cast<unsigned char>(*p);
+    return bits < 0x80 && std::memchr(begin, '\0', size_t(end - begin)) == nullptr;
 }
 
-bool isAscii(const char *begin, const char *end)
-{
-    for (const char *p = begin; p < end; ++p) {
-        if (static_cast<unsigned char>(*p) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-// Calls field(index, begin, end) for each comma-separated field; a line with multi-byte
-// characters is split in its decoded form, as a text reader would.
+// Calls field(index, begin, end) for each comma-separated field until it answers false.
 template<typename FieldFunction>
 void forEachField(const char *begin, const char *end, FieldFunction field)
 {
-    if (!isAscii(begin, end)) {
-        const QStringList parts = QString::fromUtf8(begin, int(end - begin)).split(QLatin1Char(','));
-        for (int i = 0; i < parts.size(); ++i) {
-            const QByteArray bytes = parts.at(i).toUtf8();
-            if (!field(i, bytes.constData(), bytes.constData() + bytes.size()))
-                return;
-        }
-        return;
-    }
     for (int i = 0;; ++i) {
         const char *comma = static_cast<const char *>(std::memchr(begin, ',', size_t(end - begin)));
         if (!field(i, begin, comma ? comma : end) || !comma)
             return;
         begin = comma + 1;
+    }
+}
+
+// The same on the line's decoded text, for lines that hold more than plain ASCII.
+template<typename FieldFunction>
+void forEachDecodedField(const char *begin, const char *end, FieldFunction field)
+{
+    const QStringList parts = QString::fromUtf8(begin, int(end - begin)).split(QLatin1Char(','));
+    for (int i = 0; i < parts.size(); ++i) {
+        const QByteArray bytes = parts.at(i).toUtf8();
+        if (!field(i, bytes.constData(), bytes.constData() + bytes.size()))
+            return;
     }
 }
 
@@ -83,28 +104,43 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
 {
     const int rowCount = table.rowCount();
     const int countedRows = std::min(rowCount - 1, lines.count() - dataLineOffset);
+    if (countedRows <= 0)
+        return 0;
     const int progressStep = rowCount > 20 ? rowCount / 20 : 0;
-    std::vector<Column *> byPosition;
+    std::vector<double *> byPosition;
     for (const QString &name : channelNames)
-        byPosition.push_back(table.channels().value(name));
+        byPosition.push_back(table.channels().value(name)->memptr());
     double *time = table.time().memptr();
+    const bool plain = isPlainAscii(lines.lineBegin(dataLineOffset),
+                                    lines.lineEnd(dataLineOffset + countedRows - 1));
 
     int row = 0;
     for (; row < countedRows; ++row) {
         if (progressStep > 0 && row % progressStep == 0)
             progress(row);
         const char *begin = lines.lineBegin(row + dataLineOffset);
-        const char *end = visibleEnd(begin, lines.lineEnd(row + dataLineOffset));
+        const char *end = lines.lineEnd(row + dataLineOffset);
+        if (!plain)
+            end = std::find(begin, end, '\0'); // Qt's decoding ends at a NUL
         if (startsWithEmptyField(begin, end))
             break;
-        forEachField(begin, end, [&](int index, const char *fieldBegin, const char *fieldEnd) {
-            const double value = parseField(fieldBegin, fieldEnd);
+        const bool linePlain = plain || isPlainAscii(begin, end);
+        const auto parse = linePlain ? parseAsciiField : parseField;
+        size_t values = 0;
+        const auto store = [&](int index, const char *fieldBegin, const char *fieldEnd) {
+            const double value = parse(fieldBegin, fieldEnd);
             if (index == 0)
                 time[row] = value + startSeconds;
             else
-                (*byPosition[size_t(index - 1)])[arma::uword(row)] = value;
-            return size_t(index) < byPosition.size();
-        });
+                byPosition[values++][row] = value;
+            return values < byPosition.size();
+        };
+        if (linePlain)
+            forEachField(begin, end, store);
+        else
+            forEachDecodedField(begin, end, store);
+        for (; values < byPosition.size(); ++values)
+            byPosition[values][row] = 0.0; // a short line leaves its missing channels at zero
     }
     return row;
 }

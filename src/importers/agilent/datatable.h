@@ -1,6 +1,7 @@
 #pragma once
 
 #include "columns.h"
+#include "largebuffer.h"
 
 #include <QHash>
 #include <QStringList>
@@ -11,34 +12,42 @@
 
 class FileLines;
 
-// The columns of one import: absolute times and one column per channel name, all allocated
-// once at their final length.
+// The columns of one import: absolute times and one column per channel name, each allocated
+// once at its final length. The reader writes every slot of the rows it reads.
 class DataTable
 {
 public:
-    // rowCount zeros in the time column; channel columns come with allocateChannels.
+    // A time column of rowCount slots; channel columns come with allocateChannels.
     explicit DataTable(int rowCount);
 
-    // One zero-filled column per channel name; a repeated name's later column takes the entry.
-    void allocateChannels(const QStringList &channelNames);
+    // One column per channel name; a repeated name's later column takes the entry. False when
+    // the memory cannot be had.
+    bool allocateChannels(const QStringList &channelNames);
 
-    int rowCount() const { return int(timeColumn.n_elem); }
-    Column &time() { return timeColumn; }
+    int rowCount() const { return int(timeColumn->n_elem); }
+    Column &time() { return *timeColumn; }
     const QHash<QString, Column *> &channels() const { return byName; }
     // Keeps the first rows only: for a table that ended before its counted rows.
     void truncate(int rows);
 
 private:
-    Column timeColumn;
+    void makeColumns(const QStringList &channelNames, int rows);
+
+    LargeBuffer timeMemory;
+    LargeBuffer channelMemory;
+    std::unique_ptr<Column> timeColumn;
+    arma::uword stride; // slots per column, as allocated
     std::vector<std::unique_ptr<Column>> columns;
+    QStringList names;
     QHash<QString, Column *> byName;
 };
 
 // Reads the data lines (from the fifth line on) into the table: the time field plus
-// startSeconds, then each value field into the column of the channel at its position. Stops at
-// a line whose first field is empty, at the end of the lines and after the counted rows; fields
-// beyond the channel names are ignored. Returns the number of rows read.
-// progress(rowIndex) is called every rowCount/20 rows when there are more than 20 rows.
+// startSeconds, then each value field into the column of the channel at its position (0.0 for
+// the channels a short line lacks). Stops at a line whose first field is empty, at the end of
+// the lines and after the counted rows; fields beyond the channel names are ignored. Returns the
+// number of rows read. progress(rowIndex) is called every rowCount/20 rows when there are more
+// than 20 rows.
 int readDataRows(const FileLines &lines, const QStringList &channelNames, double startSeconds,
                  DataTable &table, const std::function<void(int)> &progress);
 

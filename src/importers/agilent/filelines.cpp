@@ -2,7 +2,20 @@
 
 #include <cstring>
 
-FileLines::FileLines(QByteArray content) : bytes(std::move(content))
+FileLines::FileLines(LargeBuffer content, qsizetype size)
+    : buffer(std::move(content)), bytes(QByteArray::fromRawData(buffer.data(), int(size)))
+{
+    split();
+}
+
+FileLines::FileLines(const QByteArray &content) : buffer(size_t(content.size()))
+{
+    std::memcpy(buffer.data(), content.constData(), size_t(content.size()));
+    bytes = QByteArray::fromRawData(buffer.data(), content.size());
+    split();
+}
+
+void FileLines::split()
 {
     const char *data = bytes.constData();
     const qsizetype size = bytes.size();
@@ -32,6 +45,7 @@ const char *FileLines::lineEnd(int i) const
 void FileLines::release()
 {
     bytes = QByteArray();
+    buffer = LargeBuffer();
 }
 
 namespace {
@@ -72,14 +86,26 @@ bool endsDataLine(const unsigned char *text, qsizetype begin, qsizetype end)
 
 int countDataLines(const QByteArray &content)
 {
-    const auto *text = reinterpret_cast<const unsigned char *>(content.constData());
-    // Qt's UTF-8 decoding stops at the first NUL byte and drops a leading byte order mark.
-    const qsizetype end = qstrnlen(content.constData(), uint(content.size()));
+    const char *data = content.constData();
+    const auto *text = reinterpret_cast<const unsigned char *>(data);
+    const void *nul = std::memchr(data, '\0', size_t(content.size()));
+    const qsizetype end = nul ? static_cast<const char *>(nul) - data : content.size();
     const qsizetype begin = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    // Line by line: every CR within a line and the LF that ends it may end a match.
     int matches = 0;
-    for (qsizetype i = begin; i < end; ++i) {
-        if ((text[i] == '\n' || text[i] == '\r') && endsDataLine(text, begin, i))
-            ++matches;
+    for (qsizetype lineBegin = begin; lineBegin < end;) {
+        const void *lf = std::memchr(data + lineBegin, '\n', size_t(end - lineBegin));
+        const qsizetype lineEnd = lf ? static_cast<const char *>(lf) - data : end;
+        for (qsizetype cr = lineBegin;; ++cr) {
+            const void *found = std::memchr(data + cr, '\r', size_t(lineEnd - cr));
+            if (!found)
+                break;
+            cr = static_cast<const char *>(found) - data;
+            matches += endsDataLine(text, begin, cr);
+        }
+        if (lineEnd < end)
+            matches += endsDataLine(text, begin, lineEnd);
+        lineBegin = lineEnd + 1;
     }
     return matches;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "largebuffer.h"
+
 #include <QByteArray>
 
 #include <vector>
@@ -10,12 +12,14 @@
 class FileLines
 {
 public:
-    explicit FileLines(QByteArray content);
+    // Takes the first size bytes of the buffer as the content.
+    FileLines(LargeBuffer buffer, qsizetype size);
+    explicit FileLines(const QByteArray &content);
 
     int count() const { return int(starts.size()); }
     // Line i as a view into the content: valid while this object lives and holds the content.
     QByteArray line(int i) const;
-    const char *lineBegin(int i) const { return bytes.constData() + starts[i]; }
+    const char *lineBegin(int i) const { return bytes.constData() + starts[size_t(i)]; }
     const char *lineEnd(int i) const;
 
     const QByteArray &content() const { return bytes; }
@@ -25,12 +29,16 @@ public:
     void release();
 
 private:
-    QByteArray bytes;
+    void split();
+
+    LargeBuffer buffer;
+    QByteArray bytes; // a view of the buffer
     char lineSeparator = '\n';
     std::vector<qsizetype> starts;
 };
 
 // The number of data lines as the export's row-count rule has it: the lines that end in a line
 // break after two runs of digits and full stops separated by a comma, the first run preceded
-// by a non-word character. Reads the bytes as the UTF-8 text that Qt would decode them to.
+// by a non-word character. Reads the bytes as the UTF-8 text that Qt would decode them to:
+// the count ends at the first NUL byte and ignores a leading byte order mark.
 int countDataLines(const QByteArray &content);

@@ -31,33 +31,17 @@ bool equalsIgnoringCase(const char *begin, const char *end, const char *word)
     return true;
 }
 
-// The end of a plain decimal number [digits][.digits][e[sign]digits] starting at p, or null
-// when the text is not one; sets nonZeroMantissa when a digit 1-9 precedes the exponent.
-const char *scanDecimal(const char *p, const char *end, bool &nonZeroMantissa)
+// Whether a digit 1-9 stands before the exponent: a zero result then means an underflow.
+bool hasNonZeroMantissa(const char *begin, const char *end)
 {
-    int digits = 0;
-    for (; p < end && isDigit(*p); ++p, ++digits)
-        nonZeroMantissa = nonZeroMantissa || *p != '0';
-    if (p < end && *p == '.') {
-        for (++p; p < end && isDigit(*p); ++p, ++digits)
-            nonZeroMantissa = nonZeroMantissa || *p != '0';
+    for (const char *p = begin; p < end && *p != 'e' && *p != 'E'; ++p) {
+        if (*p >= '1' && *p <= '9')
+            return true;
     }
-    if (digits == 0)
-        return nullptr;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p < end && (*p == '+' || *p == '-'))
-            ++p;
-        const char *exponent = p;
-        while (p < end && isDigit(*p))
-            ++p;
-        if (p == exponent)
-            return nullptr;
-    }
-    return p;
+    return false;
 }
 
-double parseAscii(const char *begin, const char *end)
+double parseSpecialValue(const char *begin, const char *end)
 {
     if (equalsIgnoringCase(begin, end, "nan"))
         return std::numeric_limits<double>::quiet_NaN();
@@ -65,17 +49,23 @@ double parseAscii(const char *begin, const char *end)
         return std::numeric_limits<double>::infinity();
     if (equalsIgnoringCase(begin, end, "-inf"))
         return -std::numeric_limits<double>::infinity();
+    return 0.0;
+}
 
-    const bool negative = begin < end && *begin == '-';
-    const char *number = (begin < end && (*begin == '+' || *begin == '-')) ? begin + 1 : begin;
-    bool nonZeroMantissa = false;
-    if (scanDecimal(number, end, nonZeroMantissa) != end)
+// [sign] (digits [. digits] | . digits) [e [sign] digits], correctly rounded.
+double parseAscii(const char *begin, const char *end)
+{
+    const bool signed_ = begin < end && (*begin == '+' || *begin == '-');
+    const char *number = signed_ ? begin + 1 : begin;
+    if (number == end || !(isDigit(*number) || *number == '.'))
+        return parseSpecialValue(begin, end);
+    double value = 0.0; // infinity on overflow, zero on underflow
+    const auto parsed = fast_float::from_chars(number, end, value);
+    if (parsed.ec != std::errc() || parsed.ptr != end)
         return 0.0;
-    double value = 0.0; // correctly rounded; infinity on overflow, zero on underflow
-    fast_float::from_chars(number, end, value);
-    if (value == 0.0 && nonZeroMantissa)
+    if (value == 0.0 && hasNonZeroMantissa(number, end))
         return 0.0; // Qt answers an underflow with an unsigned zero
-    return negative ? -value : value;
+    return *begin == '-' ? -value : value;
 }
 
 } // namespace
@@ -86,6 +76,12 @@ double parseField(const char *begin, const char *end)
         if (static_cast<unsigned char>(*p) >= 0x80)
             return QString::fromUtf8(begin, int(end - begin)).toDouble();
     }
+    return parseAsciiField(begin, end);
+}
+
+double parseAsciiField(const char *begin, const char *end)
+{
+    // White space around the number, as QString::trimmed() sees it in ASCII.
     while (begin < end && isAsciiSpace(*begin))
         ++begin;
     while (end > begin && isAsciiSpace(end[-1]))

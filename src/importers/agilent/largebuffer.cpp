@@ -1,0 +1,24 @@
+#include "largebuffer.h"
+
+#include "columns.h"
+
+#include <utility>
+
+LargeBuffer::LargeBuffer(std::size_t bytes) : memory(static_cast<char *>(tesselAllocateLarge(bytes)))
+{
+}
+
+LargeBuffer::~LargeBuffer()
+{
+    std::free(memory);
+}
+
+LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept : memory(std::exchange(other.memory, nullptr))
+{
+}
+
+LargeBuffer &LargeBuffer::operator=(LargeBuffer &&other) noexcept
+{
+    std::swap(memory, other.memory);
+    return *this;
+}
