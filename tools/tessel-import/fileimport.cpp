@@ -63,9 +63,10 @@ void listen(AbstractImporter *importer, Announced *announced, ImportResult *resu
 double decimalValue(float value)
 {
     char text[32];
-    const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
-    *end = '\0';
-    return std::strtod(text, nullptr);
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double decimal = 0.0;
+    std::from_chars(text, end, decimal); // locale-independent, unlike strtod
+    return decimal;
 }
 
 QVector<ChannelReport> channelReports(const Announced &announced, const RawInput *stored)

@@ -64,15 +64,16 @@ bool isPlainAscii(const char *begin, const char *end)
     return bits < 0x80 && std::memchr(begin, '\0', size_t(end - begin)) == nullptr;
 }
 
-// Calls field(index, begin, end) for each comma-separated field until it answers false.
+// Calls field(index, value) for each comma-separated field until it answers false.
 template<typename FieldFunction>
 void forEachField(const char *begin, const char *end, FieldFunction field)
 {
     for (int i = 0;; ++i) {
-        const char *comma = static_cast<const char *>(std::memchr(begin, ',', size_t(end - begin)));
-        if (!field(i, begin, comma ? comma : end) || !comma)
+        double value;
+        const char *fieldEnd = parseAsciiFieldAt(begin, end, value);
+        if (!field(i, value) || fieldEnd == end)
             return;
-        begin = comma + 1;
+        begin = fieldEnd + 1;
     }
 }
 
@@ -83,7 +84,7 @@ void forEachDecodedField(const char *begin, const char *end, FieldFunction field
     const QStringList parts = QString::fromUtf8(begin, int(end - begin)).split(QLatin1Char(','));
     for (int i = 0; i < parts.size(); ++i) {
         const QByteArray bytes = parts.at(i).toUtf8();
-        if (!field(i, bytes.constData(), bytes.constData() + bytes.size()))
+        if (!field(i, parseField(bytes.constData(), bytes.constData() + bytes.size())))
             return;
     }
 }
@@ -124,18 +125,15 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
             end = std::find(begin, end, '\0'); // Qt's decoding ends at a NUL
         if (startsWithEmptyField(begin, end))
             break;
-        const bool linePlain = plain || isPlainAscii(begin, end);
-        const auto parse = linePlain ? parseAsciiField : parseField;
         size_t values = 0;
-        const auto store = [&](int index, const char *fieldBegin, const char *fieldEnd) {
-            const double value = parse(fieldBegin, fieldEnd);
+        const auto store = [&](int index, double value) {
             if (index == 0)
                 time[row] = value + startSeconds;
             else
                 byPosition[values++][row] = value;
             return values < byPosition.size();
         };
-        if (linePlain)
+        if (plain || isPlainAscii(begin, end))
             forEachField(begin, end, store);
         else
             forEachDecodedField(begin, end, store);

@@ -4,6 +4,8 @@
 
 #include <fast_float/fast_float.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -87,4 +89,43 @@ double parseAsciiField(const char *begin, const char *end)
     while (end > begin && isAsciiSpace(end[-1]))
         --end;
     return parseAscii(begin, end);
+}
+
+namespace {
+
+// Powers of ten that doubles hold exactly: a decimal of at most 15 digits divided by one of them
+// is correctly rounded.
+const double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+const int maxExactDigits = 15;
+
+} // namespace
+
+const char *parseAsciiFieldAt(const char *begin, const char *end, double &value)
+{
+    const char *p = begin;
+    const bool negative = p < end && *p == '-';
+    p += negative;
+    std::uint64_t mantissa = 0; // wraps for long digit runs, which take the general path
+    const char *integer = p;
+    for (; p < end && isDigit(*p); ++p)
+        mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+    const int integerDigits = int(p - integer);
+    int fractionDigits = 0;
+    if (p < end && *p == '.') {
+        const char *fraction = ++p;
+        for (; p < end && isDigit(*p); ++p)
+            mantissa = mantissa * 10 + std::uint64_t(*p - '0');
+        fractionDigits = int(p - fraction);
+    }
+    const int digitCount = integerDigits + fractionDigits;
+    const bool atFieldEnd = p == end || *p == ',' || (*p == '\r' && p + 1 == end);
+    if (atFieldEnd && digitCount > 0 && digitCount <= maxExactDigits) {
+        const double magnitude = double(mantissa) / exactPowersOfTen[fractionDigits];
+        value = negative ? -magnitude : magnitude;
+        return p < end && *p == '\r' ? end : p;
+    }
+    const char *comma = std::find(begin, end, ',');
+    value = parseAsciiField(begin, comma);
+    return comma;
 }

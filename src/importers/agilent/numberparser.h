@@ -7,3 +7,8 @@ double parseField(const char *begin, const char *end);
 
 // The same for a field known to hold only ASCII bytes.
 double parseAsciiField(const char *begin, const char *end);
+
+// Reads the field that starts at begin, in a line that holds only ASCII bytes and ends at end;
+// returns where the field ends (its comma, or end). Plain decimals such as "-1234.56" are
+// converted on the way; anything else goes through parseAsciiField.
+const char *parseAsciiFieldAt(const char *begin, const char *end, double &value);

@@ -1,0 +1,193 @@
+// The byte-level readers against the straightforward Qt reading they replace: on generated
+// exports and on random bytes from a hostile alphabet, they must give identical answers.
+#include "agilentimporter.h"
+#include "filelines.h"
+#include "importtesting.h"
+#include "numberparser.h"
+
+#include <QtTest>
+
+#include <cstring>
+
+class TestFastPaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rowCountMatchesTheExpression();
+    void numbersMatchQt_data();
+    void numbersMatchQt();
+    void randomFieldsMatchQt();
+    void importMatchesAPlainReading_data();
+    void importMatchesAPlainReading();
+
+private:
+    QTemporaryDir dir;
+};
+
+namespace {
+
+bool sameDouble(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+QByteArray randomBytes(QRandomGenerator &random, const QByteArray &alphabet, int maxLength)
+{
+    QByteArray text;
+    const int length = random.bounded(0, maxLength + 1);
+    for (int i = 0; i < length; ++i)
+        text += alphabet.at(random.bounded(alphabet.size()));
+    return text;
+}
+
+int expressionCount(const QByteArray &text)
+{
+    static const QRegularExpression expression(QStringLiteral("(?<=\\W)[\\d.]+,[\\d.]+[\\r\\n]"));
+    int count = 0;
+    for (auto it = expression.globalMatch(QString::fromUtf8(text)); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+// A number as an instrument, a spreadsheet or a hand edit might write it.
+QByteArray randomNumberText(QRandomGenerator &random)
+{
+    const double value = std::ldexp(random.generateDouble(), random.bounded(-40, 60)) * (random.bounded(2) ? 1 : -1);
+    switch (random.bounded(6)) {
+    case 0: return QByteArray::number(value, 'f', random.bounded(0, 7));
+    case 1: return QByteArray::number(value, 'g', 17);
+    case 2: return QByteArray::number(value, 'e', random.bounded(0, 20));
+    case 3: return QByteArray::number(qint64(value * 1000));
+    case 4: return " " + QByteArray::number(value, 'f', 2) + "\r";
+    default: return QByteArray::number(std::fabs(value), 'f', 4);
+    }
+}
+
+} // namespace
+
+void TestFastPaths::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
+    QVERIFY(dir.isValid());
+}
+
+void TestFastPaths::rowCountMatchesTheExpression()
+{
+    const QByteArray alphabet("077..,,\r\n\r\na_ Z\0\xEF\xBB\xBF\xC3\xA9\xE2\x80", 24);
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 5000; ++round) {
+        QByteArray text = randomBytes(random, alphabet, 60);
+        if (round % 5 == 0)
+            text.prepend("\xEF\xBB\xBF");
+        QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
+    }
+    for (const char *lineEnd : {"\r\n", "\n", "\r"}) {
+        QList<QByteArray> rows;
+        for (int r = 0; r < 300; ++r)
+            rows.append(QByteArray::number(0.25 * r) + "," + randomNumberText(random) + "," + randomNumberText(random));
+        const QByteArray text = exportText(rows, "Time [Sec],Li7,Na23", "Acquired      : 18/11/2020 14:24:29 using Batch", lineEnd);
+        QCOMPARE(countDataLines(text), expressionCount(text));
+    }
+}
+
+void TestFastPaths::numbersMatchQt_data()
+{
+    QTest::addColumn<QByteArray>("field");
+    const char *const fields[] = {
+        "0", "-0", "+0", "12.50", "  7.25\r", "\t1e5 ", "1E+05", "1e-400", "-1e-400", "0e-400",
+        "1e400", "-1e400", "4e-320", "1.7976931348623159e308", "0.1", ".5", "5.", ".", "-.", "+.5",
+        "1e", "1e+", "e5", "1.2.3", "1,5", "0x10", "nan", "NaN", "-nan", "+nan", "inf", "INF",
+        "+inf", "-Inf", "infinity", "--5", "+-5", "- 5", "1 5", "5abc", "", " ", "\r",
+        "123456789012345678901234567890", "0.000000000000000000000000000000000000001",
+        "\xC2\xA0" "5", "5\xC2\xA0", "\xE2\x88\x92" "5", "\xEF\xBC\x95", "\xC3\xA9", "12\xFF"};
+    for (const char *field : fields)
+        QTest::newRow(QByteArray(field).toHex().constData()) << QByteArray(field);
+}
+
+void TestFastPaths::numbersMatchQt()
+{
+    QFETCH(QByteArray, field);
+    const double expected = QString::fromUtf8(field).toDouble();
+    const char *end = field.constData() + field.size();
+    const double parsed = parseField(field.constData(), end);
+    QVERIFY2(sameDouble(parsed, expected), qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
+    if (!field.contains(',') && std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
+        double inPlace = 0;
+        const QByteArray line = field + ",9"; // the field ends at its comma
+        QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace), line.constData() + field.size());
+        QVERIFY(sameDouble(inPlace, expected));
+    }
+}
+
+void TestFastPaths::randomFieldsMatchQt()
+{
+    const QByteArray alphabet("0123456789..--++eEnaifNAIx \t\r\xC2\xA0\xE2\x88\x92");
+    QRandomGenerator random(7);
+    for (int round = 0; round < 20000; ++round) {
+        const QByteArray field = round % 2 ? randomBytes(random, alphabet, 12) : randomNumberText(random);
+        const double expected = QString::fromUtf8(field).toDouble();
+        const char *end = field.constData() + field.size();
+        QVERIFY2(sameDouble(parseField(field.constData(), end), expected), field.toHex().constData());
+        if (std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
+            double inPlace = 0;
+            QCOMPARE(parseAsciiFieldAt(field.constData(), end, inPlace), end);
+            QVERIFY2(sameDouble(inPlace, expected), field.toHex().constData());
+        }
+    }
+}
+
+void TestFastPaths::importMatchesAPlainReading_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<int>("seed");
+    QTest::newRow("CR LF") << QByteArray("\r\n") << 1;
+    QTest::newRow("LF") << QByteArray("\n") << 2;
+    QTest::newRow("CR only") << QByteArray("\r") << 3;
+    QTest::newRow("CR LF with odd fields") << QByteArray("\r\n") << 4;
+}
+
+// The import's columns equal a reading of the decoded text, split per line and per field and
+// converted with QString::toDouble, bit for bit.
+void TestFastPaths::importMatchesAPlainReading()
+{
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(int, seed);
+    QRandomGenerator random{quint32(seed)};
+    const int channels = 5;
+    QList<QByteArray> rows;
+    for (int r = 0; r < 500; ++r) {
+        QByteArray row = QByteArray::number(0.0413 + 0.0694 * r, 'f', 4);
+        for (int c = 0; c < channels; ++c) {
+            const bool odd = seed == 4 && random.bounded(10) == 0;
+            row += "," + (odd ? randomBytes(random, "1.e-x\xC3\xA9 nN", 6) + ",0" : randomNumberText(random).trimmed());
+        }
+        rows.append(row + ",1.5"); // a surplus field keeps every line counted
+    }
+    const QByteArray text = exportText(rows, "Time [Sec],Li7,Na23,Mg24,Al27,Si29", "Acquired      : 18/11/2020 14:24:29 using Batch", lineEnd);
+    const QString path = dir.filePath(QStringLiteral("plain-%1.csv").arg(seed));
+    QVERIFY(writeBytes(path, text));
+
+    AgilentImporter importer;
+    importer.fileName = path;
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(path);
+    QVERIFY(stored);
+
+    const QStringList lines = QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("\\r\\n|\\n|\\r")));
+    const double start = localSeconds(2020, 11, 18, 14, 24, 29);
+    const QStringList names = lines.at(3).split(QLatin1Char(',')).mid(1);
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList fields = lines.at(4 + r).split(QLatin1Char(','));
+        QVERIFY(sameDouble(stored->time[arma::uword(r)], fields.at(0).toDouble() + start));
+        for (int c = 0; c < channels; ++c)
+            QVERIFY2(sameDouble(stored->channels.value(names.at(c))[arma::uword(r)], fields.at(c + 1).toDouble()),
+                     qPrintable(lines.at(4 + r)));
+    }
+    QCOMPARE(stored->rowCount, rows.size() + 1);
+}
+
+QTEST_GUILESS_MAIN(TestFastPaths)
+#include "tst_fastpaths.moc"
