@@ -44,7 +44,7 @@ bool mixesKinds(const AcquisitionMethod &method)
 
 QString acquisitionFolderName(const QString &text)
 {
-    static const QRegularExpression folder(QStringLiteral("\\\\([\\w\\-\\. +]+\\.d)\\W{0,2}$"));
+    const QRegularExpression folder(QStringLiteral("\\\\([\\w\\-\\. +]+\\.d)\\W{0,2}$"));
     return folder.match(text).captured(1);
 }
 

@@ -59,7 +59,7 @@ QDateTime now()
 // The last component of the Windows path that the export's first line holds.
 QString sampleNameFromFirstLine(const QByteArray &line)
 {
-    static const QRegularExpression path(
+    const QRegularExpression path(
         QStringLiteral("[A-Z]:\\\\[_a-zA-Z0-9\\-\\.\\\\ #]+\\\\([_a-zA-Z0-9\\-\\. #]+)"));
     const QRegularExpressionMatch match = path.match(QString::fromUtf8(line));
     return match.hasMatch() ? match.captured(1) : QString();
