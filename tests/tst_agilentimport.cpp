@@ -43,6 +43,7 @@ private slots:
 
     void handOffCopiesAreIndependent();
     void withoutSessionNothingIsStored();
+    void asyncImportDeliversQueuedSignals();
     void dataStoreRefusal();
     void machineNamePreference_data();
     void machineNamePreference();
@@ -519,6 +520,32 @@ void TestAgilentImport::withoutSessionNothingIsStored()
     QVERIFY(Session()->data()->rawInputs().isEmpty());
     QVERIFY(Session()->data()->files().isEmpty());
     QVERIFY(Session()->data()->samples().isEmpty());
+}
+
+// The host's own asynchronous import: a worker thread, and every signal, with its argument types,
+// delivered queued to receivers on the calling thread.
+void TestAgilentImport::asyncImportDeliversQueuedSignals()
+{
+    AgilentImporter importer;
+    importer.fileName = write(exportText({"0.5,1,2", "1.0,3,4"}));
+    QObject receiver;
+    QThread *receivedOn = nullptr;
+    ChannelData data;
+    MassMap masses;
+    ColumnPtr time;
+    connect(&importer, &AbstractImporter::data, &receiver, [&](const ChannelData &d) { data = d; receivedOn = QThread::currentThread(); });
+    connect(&importer, &AbstractImporter::time, &receiver, [&](const ColumnPtr &t) { time = t; });
+    connect(&importer, &AbstractImporter::masses, &receiver, [&](const MassMap &m) { masses = m; });
+    QSignalSpy finished(&importer, &AbstractImporter::finished);
+    QSignalSpy progress(&importer, &AbstractImporter::progress);
+    importer.importDataAsync(true);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(receivedOn, QThread::currentThread());
+    QCOMPARE((*data.value(QStringLiteral("Na23")))[1], 4.0);
+    QCOMPARE(time->n_elem, arma::uword(3));
+    QVERIFY(masses.isEmpty());
+    QCOMPARE(progress.last().at(0).toDouble(), 100.0);
+    QVERIFY(Session()->data()->rawInputFor(importer.fileName));
 }
 
 void TestAgilentImport::dataStoreRefusal()
