@@ -200,7 +200,8 @@ void TestAgilentImport::failureExits()
     QCOMPARE(entries.size(), 1);
     QCOMPARE(entries.at(0).level, LogEntry::Warning);
     QCOMPARE(entries.at(0).message, QString(warning).replace(QStringLiteral("%1"), importer.fileName));
-    QCOMPARE(entries.at(0).origin, stampOrigin ? QStringLiteral("QDateTime AgilentImporter::getDateTimeFromCSV(const FileLines&)") : importOrigin);
+    // The compiler renders the signature: GCC writes "const FileLines&", clang "const FileLines &".
+    QCOMPARE(QString(entries.at(0).origin).replace(" &", "&"), stampOrigin ? QStringLiteral("QDateTime AgilentImporter::getDateTimeFromCSV(const FileLines&)") : importOrigin);
     QVERIFY(Session()->data()->rawInputs().isEmpty());
     QVERIFY(Session()->data()->files().isEmpty());
 }
@@ -362,7 +363,7 @@ void TestAgilentImport::rowCount_data()
     QTest::newRow("start of the text is not a non-word character") << QByteArray("1,2\n") << 0;
     QTest::newRow("after a byte order mark") << QByteArray("\xEF\xBB\xBF" "1,2\n3,4\n") << 1;
     QTest::newRow("non-ASCII byte before the run") << QByteArray("\xC3\xA9" "1,2\n") << 1;
-    QTest::newRow("text after a NUL is not read") << QByteArray("x\n1,2\n\0003,4\n", 13) << 1;
+    QTest::newRow("text after a NUL is not read") << QByteArray("x\n1,2\n\0003,4\n", 11) << 1;
     QTest::newRow("lone CR ends a match") << QByteArray("x\n1,2\r3,4\r") << 2;
     QTest::newRow("empty fields") << QByteArray("x\n,,\n1,\n,1\n") << 0;
 }

@@ -59,7 +59,7 @@ QByteArray randomNumberText(QRandomGenerator &random)
     case 0: return QByteArray::number(value, 'f', random.bounded(0, 7));
     case 1: return QByteArray::number(value, 'g', 17);
     case 2: return QByteArray::number(value, 'e', random.bounded(0, 20));
-    case 3: return QByteArray::number(qint64(value * 1000));
+    case 3: return QByteArray::number(qint64(std::fmod(value, 1e15) * 1000)); // within qint64
     case 4: return " " + QByteArray::number(value, 'f', 2) + "\r";
     default: return QByteArray::number(std::fabs(value), 'f', 4);
     }

@@ -44,7 +44,7 @@ bool DataManager::addRawDataToInputData(const QString &filePath, const QStringLi
     input->massPairs = massPairs;
     input->extra = extra;
 
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     if (memoryLimit >= 0 && memoryHeld + columnBytes(*input) > memoryLimit)
         return false;
     memoryHeld += columnBytes(*input);
@@ -54,25 +54,25 @@ bool DataManager::addRawDataToInputData(const QString &filePath, const QStringLi
 
 void DataManager::appendFileToFileList(const QSharedPointer<TesselImportedFile> &file)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     fileList.append(file);
 }
 
 void DataManager::appendSampleToSampleList(const QSharedPointer<TesselSampleMetaData> &sample)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     sampleList.append(sample);
 }
 
 QVector<QSharedPointer<const RawInput>> DataManager::rawInputs() const
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return inputs;
 }
 
 QSharedPointer<const RawInput> DataManager::rawInputFor(const QString &filePath) const
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     for (auto it = inputs.crbegin(); it != inputs.crend(); ++it) {
         if ((*it)->filePath == filePath)
             return *it;
@@ -82,25 +82,25 @@ QSharedPointer<const RawInput> DataManager::rawInputFor(const QString &filePath)
 
 QVector<QSharedPointer<TesselImportedFile>> DataManager::files() const
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return fileList;
 }
 
 QVector<QSharedPointer<TesselSampleMetaData>> DataManager::samples() const
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return sampleList;
 }
 
 void DataManager::setMemoryLimit(qint64 bytes)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     memoryLimit = bytes;
 }
 
 void DataManager::forgetFile(const QString &filePath)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     const QDir location(filePath);
     const auto forgotten = [&](const auto &input) {
         if (input->filePath != filePath)
@@ -119,7 +119,7 @@ void DataManager::forgetFile(const QString &filePath)
 
 void DataManager::clear()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     memoryHeld = 0;
     inputs.clear();
     fileList.clear();

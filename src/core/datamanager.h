@@ -5,10 +5,11 @@
 #include "tessel_core_global.h"
 
 #include <QDateTime>
-#include <QMutex>
 #include <QSharedPointer>
 #include <QStringList>
 #include <QVector>
+
+#include <mutex>
 
 // One file's raw data as the data store keeps it: its own copies of every column.
 struct RawInput
@@ -56,7 +57,7 @@ public:
     void clear();
 
 private:
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     qint64 memoryLimit = -1;
     qint64 memoryHeld = 0;
     QVector<QSharedPointer<const RawInput>> inputs;

@@ -22,26 +22,26 @@ void Log::debugWithOrigin(const QString &message, const QString &origin, const Q
 
 QVector<LogEntry> Log::entries() const
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     return log;
 }
 
 void Log::clear()
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     log.clear();
 }
 
 int Log::addListener(Listener listener)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     listeners.append({nextListenerId, std::move(listener)});
     return nextListenerId++;
 }
 
 void Log::removeListener(int id)
 {
-    QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     for (int i = 0; i < listeners.size(); ++i) {
         if (listeners.at(i).first == id) {
             listeners.remove(i);
@@ -54,7 +54,7 @@ void Log::record(LogEntry entry)
 {
     QVector<QPair<int, Listener>> toTell;
     {
-        QMutexLocker lock(&mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         log.append(entry);
         toTell = listeners;
     }

@@ -3,11 +3,11 @@
 #include "tessel_core_global.h"
 
 #include <QDateTime>
-#include <QMutex>
 #include <QString>
 #include <QVector>
 
 #include <functional>
+#include <mutex>
 
 struct LogEntry
 {
@@ -40,7 +40,7 @@ public:
 private:
     void record(LogEntry entry);
 
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QVector<LogEntry> log;
     QVector<QPair<int, Listener>> listeners;
     int nextListenerId = 1;

@@ -5,6 +5,7 @@
 #include "importerplugins.h"
 #include "importreporter.h"
 #include "inputfiles.h"
+#include "plot.h"
 #include "preferences.h"
 #include "progressbar.h"
 
@@ -52,9 +53,17 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     const QStringList files = filesToImport(paths, plugins, &problems);
     for (const QString &problem : qAsConst(problems))
         printDiagnostic(problem);
+    QString plotError;
+    const std::optional<PlotTarget> plots =
+        options.plotTarget.isEmpty() ? std::nullopt
+                                     : PlotTarget::resolve(options, files.size(), &plotError);
+    if (!plotError.isEmpty()) {
+        printDiagnostic(plotError);
+        return ExitUsage;
+    }
 
     ProgressBar bar;
-    ImportReporter reporter(out, options.json, options.exportDir);
+    ImportReporter reporter(out, options, plots);
     importFiles(plugins, files, options.jobs, &bar,
                 [&reporter](const ImportResult &result) { reporter.report(result); });
     return reporter.finish(!problems.isEmpty());

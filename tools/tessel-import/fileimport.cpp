@@ -123,6 +123,7 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     result->rowCount = result->ok ? result->stored->rowCount : announcedRows;
     result->channels = channelReports(announced, result->stored.data());
     result->acquisitionFolder = acquisitionFolderReport(importer);
+    result->acquisitionTime = importer.acquisitionTime;
     countRecords(result->file, result);
 }
 

@@ -46,6 +46,7 @@ struct ImportResult
     QStringList errors;
     QVector<LogEntry> log;
     std::optional<AcquisitionFolderReport> acquisitionFolder;
+    QDateTime acquisitionTime; // the acquisition folder's "AcqTime"; invalid when not read
     int fileRecords = 0;
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;

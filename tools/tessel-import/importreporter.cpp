@@ -10,14 +10,17 @@
 #include <QJsonDocument>
 #include <QTextStream>
 
-ImportReporter::ImportReporter(QTextStream &out, bool json, const QString &exportFolder)
-    : out(out), json(json), exportFolder(exportFolder)
+ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
+                               const std::optional<PlotTarget> &plots)
+    : out(out), json(options.json), exportFolder(options.exportDir), plots(plots)
 {}
 
 void ImportReporter::report(const ImportResult &result)
 {
+    const std::optional<StartTimeMismatch> mismatch =
+        crossCheckStartTime(result.start, result.acquisitionTime, timePreferences);
     if (json)
-        jsonFiles.append(importToJson(result));
+        jsonFiles.append(importToJson(result, mismatch));
     else
         writeTextReport(result, out);
     out.flush();
@@ -25,22 +28,48 @@ void ImportReporter::report(const ImportResult &result)
         printDiagnostic(QStringLiteral("%1: not recognised by any importer").arg(result.file));
     else if (!result.ok)
         printDiagnostic(QStringLiteral("%1: the import stored no data").arg(result.file));
+    if (mismatch)
+        printDiagnostic(QStringLiteral("%1: %2").arg(result.file, mismatchText(*mismatch)));
     const bool exportedWell = exportFolder.isEmpty() || !result.ok || exportTable(result);
-    allImported = allImported && result.ok && exportedWell;
+    const bool drawnWell = !plots || !result.ok || drawPicture(result);
+    allImported = allImported && result.ok && exportedWell && drawnWell;
+    overview.add(result, mismatch.has_value());
     Session()->data()->forgetFile(result.file);
+}
+
+// Each output file holds what one input file gave; a second input file whose output would land
+// on the same path is refused rather than overwrite the first one's.
+bool ImportReporter::claimOutput(const QString &inputFile, const QString &target,
+                                 const QString &refusal)
+{
+    if (!claimedOutputs.contains(target)) {
+        claimedOutputs.insert(target);
+        return true;
+    }
+    printDiagnostic(QStringLiteral("%1: %2, %3 already holds another file's output")
+                        .arg(inputFile, refusal, target));
+    return false;
 }
 
 bool ImportReporter::exportTable(const ImportResult &result)
 {
     const QString target = exportPath(exportFolder, result.file);
-    if (exported.contains(target)) {
-        printDiagnostic(QStringLiteral("%1: not exported, %2 already holds another file's table")
-                            .arg(result.file, target));
+    if (!claimOutput(result.file, target, QStringLiteral("not exported")))
         return false;
-    }
-    exported.insert(target);
     QString error;
     if (exportCsv(*result.stored, target, &error))
+        return true;
+    printDiagnostic(error);
+    return false;
+}
+
+bool ImportReporter::drawPicture(const ImportResult &result)
+{
+    const QString target = plots->pathFor(result.file);
+    if (!claimOutput(result.file, target, QStringLiteral("no picture drawn")))
+        return false;
+    QString error;
+    if (writeQuickLook(result, target, plots->format(), plots->size(), &error))
         return true;
     printDiagnostic(error);
     return false;
@@ -49,8 +78,12 @@ bool ImportReporter::exportTable(const ImportResult &result)
 int ImportReporter::finish(bool problemsBefore)
 {
     if (json) {
-        out << QJsonDocument(QJsonObject{{QStringLiteral("files"), jsonFiles}}).toJson();
-        out.flush();
+        const QJsonObject document{{QStringLiteral("files"), jsonFiles},
+                                   {QStringLiteral("overview"), overview.toJson()}};
+        out << QJsonDocument(document).toJson();
+    } else if (overview.fileCount() > 1) {
+        overview.writeText(out);
     }
+    out.flush();
     return allImported && !problemsBefore ? ExitSuccess : ExitFailure;
 }

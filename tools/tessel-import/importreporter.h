@@ -1,20 +1,28 @@
 #pragma once
 
+#include "batchoverview.h"
+#include "plot.h"
+#include "timestampcheck.h"
+
 #include <QJsonArray>
 #include <QSet>
 #include <QString>
 
-class ProgressBar;
+#include <optional>
+
 class QTextStream;
 struct ImportResult;
+struct ToolOptions;
 
 // Reports each import as it arrives: a text summary, or an entry of the JSON document written
-// at the end, and the CSV export. Then lets the data store forget the file, so that a batch
-// holds one file's data at a time. Remembers whether every file was imported.
+// at the end, the cross-check of its start time, the CSV export and the quick-look picture.
+// Then lets the data store forget the file, so that a batch holds one file's data at a time.
+// Remembers whether every file was imported, and what the batch overview needs.
 class ImportReporter
 {
 public:
-    ImportReporter(QTextStream &out, bool json, const QString &exportFolder);
+    ImportReporter(QTextStream &out, const ToolOptions &options,
+                   const std::optional<PlotTarget> &plots);
 
     void report(const ImportResult &result);
     // Writes what waits for the end of the run; the exit code of the run.
@@ -22,11 +30,16 @@ public:
 
 private:
     bool exportTable(const ImportResult &result);
+    bool drawPicture(const ImportResult &result);
+    bool claimOutput(const QString &inputFile, const QString &target, const QString &refusal);
 
     QTextStream &out;
     const bool json;
     const QString exportFolder;
+    const std::optional<PlotTarget> plots;
+    const TimePreferences timePreferences = TimePreferences::current();
     QJsonArray jsonFiles;
-    QSet<QString> exported;
+    BatchOverview overview;
+    QSet<QString> claimedOutputs;
     bool allImported = true;
 };

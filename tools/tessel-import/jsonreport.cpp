@@ -61,9 +61,27 @@ QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> 
                        {QStringLiteral("sampleLabelField"), folder->sampleLabelField}};
 }
 
+QJsonArray warningsToJson(const std::optional<StartTimeMismatch> &mismatch)
+{
+    if (!mismatch)
+        return {};
+    const std::optional<QDateTime> &swapped = mismatch->swappedStart;
+    return {QJsonObject{{QStringLiteral("kind"), QStringLiteral("startTimeMismatch")},
+                        {QStringLiteral("message"), mismatchText(*mismatch)},
+                        {QStringLiteral("exportStart"), isoTimeText(mismatch->exportStart)},
+                        {QStringLiteral("acquisitionTime"), isoTimeText(mismatch->acquisitionTime)},
+                        {QStringLiteral("preference"), QStringLiteral("agilentDateFormat")},
+                        {QStringLiteral("currentValue"), mismatch->dateFormat},
+                        {QStringLiteral("suggestedValue"), mismatch->swappedDateFormat},
+                        {QStringLiteral("swappedStart"),
+                         swapped ? QJsonValue(isoTimeText(*swapped)) : QJsonValue()},
+                        {QStringLiteral("swappedStartMatches"), mismatch->swappedStartMatches}}};
+}
+
 } // namespace
 
-QJsonObject importToJson(const ImportResult &result)
+QJsonObject importToJson(const ImportResult &result,
+                         const std::optional<StartTimeMismatch> &mismatch)
 {
     const bool imported = !result.importer.isEmpty();
     return QJsonObject{
@@ -83,5 +101,6 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
         {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
         {QStringLiteral("log"), logToJson(result.log)},
-        {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)}};
+        {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)},
+        {QStringLiteral("warnings"), warningsToJson(mismatch)}};
 }

@@ -1,12 +1,18 @@
 #include "options.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
+
+// Smaller pictures leave no room for the axis labels and the legend; a larger one would take
+// more than 400 MB of memory while it is drawn.
+const QSize smallestPlot(400, 300);
+const int largestPlotSide = 10000;
 
 struct OptionSet
 {
@@ -35,11 +41,25 @@ struct OptionSet
                             QStringLiteral("Import up to <n> files at once (default: %1).")
                                 .arg(QThread::idealThreadCount()),
                             QStringLiteral("n")};
+    QCommandLineOption plot{
+        QStringLiteral("plot"),
+        QStringLiteral("Draw a quick-look picture of each imported file: <out> is a .png or .svg "
+                       "file for a single file, otherwise a folder that gets <name>.png (or "
+                       ".svg) per file."),
+        QStringLiteral("out")};
+    QCommandLineOption plotSize{
+        QStringLiteral("plot-size"),
+        QStringLiteral("Size of the pictures in pixels (default: 1600x900)."),
+        QStringLiteral("WxH")};
+    QCommandLineOption plotFormat{
+        QStringLiteral("plot-format"),
+        QStringLiteral("Format of the pictures written into a folder: png (default) or svg."),
+        QStringLiteral("format")};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({help, version, listImporters, detect, showSettings, pluginDir, json,
-                           exportDir, set, jobs});
+                           exportDir, set, jobs, plot, plotSize, plotFormat});
         parser.addPositionalArgument(
             QStringLiteral("paths"),
             QStringLiteral("Files or folders to import (default: the bundled example); with "
@@ -104,6 +124,45 @@ bool readJobs(const QCommandLineParser &parser, const OptionSet &set, int *jobs,
     return false;
 }
 
+bool readPlotSize(const QString &text, QSize *size, QString *error)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    const QSize read =
+        match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
+    if (read.width() >= smallestPlot.width() && read.height() >= smallestPlot.height() &&
+        read.width() <= largestPlotSide && read.height() <= largestPlotSide) {
+        *size = read;
+        return true;
+    }
+    *error = QStringLiteral("--plot-size expects WIDTHxHEIGHT in pixels, from %1x%2 to %3x%3, "
+                            "not \"%4\"")
+                 .arg(smallestPlot.width())
+                 .arg(smallestPlot.height())
+                 .arg(largestPlotSide)
+                 .arg(text);
+    return false;
+}
+
+bool readPlotOptions(const QCommandLineParser &parser, const OptionSet &set, ToolOptions *options,
+                     QString *error)
+{
+    options->plotTarget = parser.value(set.plot);
+    if (options->plotTarget.isEmpty()) {
+        if (parser.isSet(set.plotSize) || parser.isSet(set.plotFormat))
+            *error = QStringLiteral("--plot-size and --plot-format need --plot");
+        return error->isEmpty();
+    }
+    options->plotFormat = parser.value(set.plotFormat).toLower();
+    if (!options->plotFormat.isEmpty() && options->plotFormat != QLatin1String("png") &&
+        options->plotFormat != QLatin1String("svg")) {
+        *error = QStringLiteral("--plot-format expects png or svg");
+        return false;
+    }
+    return !parser.isSet(set.plotSize) ||
+           readPlotSize(parser.value(set.plotSize), &options->plotSize, error);
+}
+
 bool checkPathCount(const ToolOptions &options, QString *error)
 {
     if (options.mode == ToolMode::Detect && options.paths.isEmpty())
@@ -138,7 +197,8 @@ ParsedOptions parseOptions(const QStringList &arguments)
     ToolOptions options;
     const auto mode = selectedMode(parser, set, &parsed.usageError);
     if (!mode || !readOverrides(parser.values(set.set), &options.overrides, &parsed.usageError) ||
-        !readJobs(parser, set, &options.jobs, &parsed.usageError))
+        !readJobs(parser, set, &options.jobs, &parsed.usageError) ||
+        !readPlotOptions(parser, set, &options, &parsed.usageError))
         return parsed;
     options.mode = *mode;
     options.paths = parser.positionalArguments();
@@ -148,4 +208,16 @@ ParsedOptions parseOptions(const QStringList &arguments)
     if (checkPathCount(options, &parsed.usageError))
         parsed.options = options;
     return parsed;
+}
+
+bool picturesRequested(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String argument(argv[i]);
+        if (argument == QLatin1String("--"))
+            return false;
+        if (argument == QLatin1String("--plot") || argument.startsWith(QLatin1String("--plot=")))
+            return true;
+    }
+    return false;
 }

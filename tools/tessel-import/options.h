@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ struct ToolOptions
     QString exportDir;
     QHash<QString, QString> overrides;
     int jobs = 1;
+    QString plotTarget; // --plot: a picture file, or a folder for one picture per file
+    QSize plotSize{1600, 900};
+    QString plotFormat; // "png" or "svg" for the pictures written into a folder; empty: not given
 };
 
 struct ParsedOptions
@@ -29,3 +33,7 @@ struct ParsedOptions
 
 // Reads the command line. Answers --help and --version itself and then ends the process.
 ParsedOptions parseOptions(const QStringList &arguments);
+
+// Whether the command line asks for pictures, which need a GUI application object; looked up
+// before any application object exists.
+bool picturesRequested(int argc, char *argv[]);

@@ -15,8 +15,12 @@
 #include <QSettings>
 #include <QTextCodec>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 
 // Origin of the importer's debug log entries: source file, line and function.
@@ -42,6 +46,18 @@ const int channelHeaderLine = 3;
 const qint64 earliestStartMSecs = 30000000LL * 1000;
 // Qt 5 byte arrays hold a little less than 2 GiB; a larger file cannot be read whole.
 const qint64 maxFileSize = std::numeric_limits<int>::max() - 64;
+// The format test reads this much of each line: header lines are short, and a file without
+// line breaks must not be read and decoded whole just to be turned down.
+const qint64 formatTestLineBytes = 64 * 1024;
+// The most channels an import takes: every (first, second) mass pair of a tandem method over
+// the instruments' whole mass range, 2 to 260 u. Each channel costs the host a column and its
+// records, so a header of a million empty headings must not get that far.
+const int maxChannels = 260 * 260;
+// A data line holds a value and a comma for every channel, two bytes at least, so a table has
+// fewer cells than its file has bytes. More cells come from short lines under a long channel
+// header, and would let a small file claim memory out of all proportion (20,000 channels over
+// 10,000 lines "0,0": 1.6 GB from 170 kB). Small tables are always allowed.
+const qint64 minCellBudget = 1 << 20;
 
 // 測定日時 (measurement date) in Shift_JIS: the Japanese software's time-stamp heading.
 const QByteArray japaneseStampWord = QByteArrayLiteral("\x91\xAA\x92\xE8\x93\xFA\x8E\x9E");
@@ -79,6 +95,32 @@ QDateTime dateTimeOfSeconds(double seconds)
 int valueFieldCount(const QByteArray &line)
 {
     return int(QString::fromUtf8(line).count(QLatin1Char(',')));
+}
+
+// An upper bound of the channels a channel header line names: its headings are separated by
+// commas, or each holds an arrow.
+int headingCount(const QByteArray &line)
+{
+    return std::max(line.count(','), line.count(" -> "));
+}
+
+// Opens a file for reading; answers why it could not be opened, or nothing. Only regular
+// files: opening a named pipe waits for a writer, and a device may never end.
+QString openForReading(QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("it is not a regular file");
+    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+}
+
+// The start of the next line, at most maxBytes of it; the rest of a longer line is skipped.
+QByteArray readLineStart(QFile &file, qint64 maxBytes)
+{
+    const QByteArray start = file.readLine(maxBytes);
+    for (QByteArray rest = start; !rest.isEmpty() && !rest.endsWith('\n');)
+        rest = file.readLine(maxBytes);
+    return start;
 }
 
 } // namespace
@@ -131,13 +173,13 @@ bool AgilentImporter::correctFormat()
     QTextCodec *gb18030 = QTextCodec::codecForName("GB18030");
 
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!openForReading(file).isEmpty()) {
         TsLog().debugWithOrigin(QStringLiteral("Couldn't open file %1").arg(fileName),
                                 AGILENT_ORIGIN("AgilentImporter::correctFormat"), now());
         return false;
     }
     for (int i = 0; i < formatTestLineLimit; ++i) {
-        const QByteArray line = file.readLine();
+        const QByteArray line = readLineStart(file, formatTestLineBytes);
         if (line.contains(japaneseStampWord)
             || gb18030->toUnicode(line).contains(QStringLiteral("采集日期"))
             || englishStamp.match(QString::fromUtf8(line)).hasMatch())
@@ -149,9 +191,23 @@ bool AgilentImporter::correctFormat()
 void AgilentImporter::importData(bool addToSession)
 {
     emit task(taskTitle);
+    // Nothing may escape to the host: memory that cannot be had ends the import like any other
+    // failure.
+    try {
+        runImport(addToSession);
+    } catch (const std::bad_alloc &) {
+        failLoad(QStringLiteral("Could not load the file \"%1\" because there is not enough "
+                                "memory to read it.")
+                     .arg(fileName));
+    }
+}
+
+void AgilentImporter::runImport(bool addToSession)
+{
     ImportRun run;
     if (!readFile(run))
         return;
+    reportNulByte(*run.lines);
     run.table = std::make_unique<DataTable>(countDataLines(run.lines->content()) + 1);
     run.sampleName = sampleNameFromFirstLine(run.lines->line(0));
     run.xmlLoaded = getXMLMetadata();
@@ -164,8 +220,9 @@ void AgilentImporter::importData(bool addToSession)
 bool AgilentImporter::readFile(ImportRun &run)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        failOpen(file.errorString());
+    const QString openError = openForReading(file);
+    if (!openError.isEmpty()) {
+        failOpen(openError);
         return false;
     }
     emit progress(10.0);
@@ -193,6 +250,22 @@ bool AgilentImporter::readFile(ImportRun &run)
         return false;
     }
     return true;
+}
+
+// Text is read as Qt decodes it, which ends at a NUL byte: the row count stops there. No
+// instrument writes one, so the rows lost behind it must not go unmentioned.
+void AgilentImporter::reportNulByte(const FileLines &lines)
+{
+    const QByteArray &content = lines.content();
+    const char *nul =
+        static_cast<const char *>(std::memchr(content.constData(), '\0', size_t(content.size())));
+    if (nul == nullptr)
+        return;
+    const auto line = std::count(content.constData(), nul, lines.separator()) + 1;
+    TsLog().warningWithOrigin(QStringLiteral("The file \"%1\" holds a NUL byte in line %2: no data "
+                                             "row from that line on is read.")
+                                  .arg(fileName, QString::number(line)),
+                              importOrigin, now());
 }
 
 bool AgilentImporter::chooseStartTime(ImportRun &run)
@@ -224,9 +297,15 @@ bool AgilentImporter::takeChannels(ImportRun &run)
         takeAcquisitionFolderChannels(run);
         return true;
     }
-    const ChannelHeader header = run.lines->count() > channelHeaderLine
-                                     ? parseChannelHeader(run.lines->line(channelHeaderLine))
-                                     : ChannelHeader();
+    const QByteArray headerLine =
+        run.lines->count() > channelHeaderLine ? run.lines->line(channelHeaderLine) : QByteArray();
+    if (headingCount(headerLine) > maxChannels) {
+        failLoad(QStringLiteral("Could not load the file \"%1\" because its channel header names "
+                                "more than %2 channels.")
+                     .arg(fileName, QString::number(maxChannels)));
+        return false;
+    }
+    const ChannelHeader header = parseChannelHeader(headerLine);
     if (!header.recognised) {
         failChannelHeader();
         return false;
@@ -266,6 +345,15 @@ bool AgilentImporter::readTable(ImportRun &run)
 {
     DataTable &table = *run.table;
     const int countedRows = table.rowCount();
+    const qint64 cells = qint64(countedRows) * run.channelNames.size();
+    if (cells > std::max(qint64(run.fileSize), minCellBudget)) {
+        failLoad(QStringLiteral("Could not load the file \"%1\" because %2 rows of %3 channels are "
+                                "more values than its %4 bytes can hold: the data lines are "
+                                "shorter than the channel header.")
+                     .arg(fileName, QString::number(countedRows),
+                          QString::number(run.channelNames.size()), QString::number(run.fileSize)));
+        return false;
+    }
     if (!table.allocateChannels(run.channelNames)) {
         failLoad(QStringLiteral("Could not load the file \"%1\" because there is not enough memory "
                                 "for %2 rows of %3 channels.")
@@ -279,6 +367,7 @@ bool AgilentImporter::readTable(ImportRun &run)
             emit progress(10.0 + 80.0 * row / countedRows);
             emit message(QStringLiteral("Reading data..."));
         });
+    reportUncountedRows(*run.lines, rowsRead + 1 == countedRows ? rowsRead : -1);
     run.lines->release();
     if (rowsRead == 0) {
         failLoad(QStringLiteral("Could not load the file \"%1\" because it holds no data rows.")
@@ -291,6 +380,27 @@ bool AgilentImporter::readTable(ImportRun &run)
     writeTerminatingRow(table, run.channelNames, rowsRead);
     run.end = dateTimeOfSeconds(table.time()[arma::uword(rowsRead)]);
     return true;
+}
+
+// The row count takes a line only when it ends in two plain numbers ("0.52,1200"): a data line
+// that ends otherwise (a sign, an exponent) is not counted, and the lines after the counted
+// rows are not read. That must not happen unnoticed.
+void AgilentImporter::reportUncountedRows(const FileLines &lines, int rowsRead)
+{
+    const int nextLine = channelHeaderLine + 1 + rowsRead;
+    if (rowsRead < 0 || nextLine >= lines.count())
+        return;
+    const QByteArray next = lines.line(nextLine).trimmed();
+    const bool startsWithTime =
+        !next.isEmpty() && (std::isdigit(uchar(next.at(0))) || next.at(0) == '.');
+    if (!startsWithTime)
+        return;
+    TsLog().warningWithOrigin(
+        QStringLiteral("The file \"%1\" holds data lines after the %2 rows that its row count "
+                       "found, from line %3 on; they are not read. A data line is counted only "
+                       "when it ends in two plain numbers, such as \"0.52,1200\".")
+            .arg(fileName, QString::number(rowsRead), QString::number(nextLine + 1)),
+        importOrigin, now());
 }
 
 void AgilentImporter::handOff(ImportRun &run, bool addToSession)
@@ -437,6 +547,14 @@ bool AgilentImporter::getXMLMetadata()
         return false;
 
     const AcquisitionMethod &method = *(new AgilentXmlReader(this, methodPath))->read();
+    if (method.size() > maxChannels) {
+        TsLog().warningWithOrigin(
+            QStringLiteral("The acquisition method \"%1\" lists %2 channels, more than the %3 an "
+                           "import takes; the acquisition folder is not used.")
+                .arg(methodPath, QString::number(method.size()), QString::number(maxChannels)),
+            importOrigin, now());
+        return false;
+    }
     channelOrder = orderedChannels(method);
     // Each import hands on its own method's properties, never an earlier import's.
     const ChannelProperties properties = channelProperties(method, channelOrder);

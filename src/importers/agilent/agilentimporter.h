@@ -35,11 +35,14 @@ private:
     struct ImportRun;
 
     // The stages of an import, in order; a stage that ends the import answers false.
+    void runImport(bool addToSession);
     bool readFile(ImportRun &run);
+    void reportNulByte(const FileLines &lines);
     bool chooseStartTime(ImportRun &run);
     bool takeChannels(ImportRun &run);
     void takeAcquisitionFolderChannels(ImportRun &run);
     bool readTable(ImportRun &run);
+    void reportUncountedRows(const FileLines &lines, int rowsRead);
     void handOff(ImportRun &run, bool addToSession);
     void announceResults(const ImportRun &run);
     void addToDataStore(const ImportRun &run);

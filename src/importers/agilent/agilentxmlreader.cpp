@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 const QLatin1String elementMzKey("Element m/z");
@@ -68,7 +69,8 @@ QHash<QString, QVariant> *AgilentXmlReader::read()
         qDebug().noquote() << QStringLiteral("File %1 does not exist.\n").arg(filePath);
         return &results;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file: opening a named pipe would wait for a writer.
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
         qDebug().noquote() << QStringLiteral("Failed to open file %1.\n").arg(filePath);
         return &results;
     }

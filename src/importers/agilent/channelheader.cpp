@@ -1,13 +1,14 @@
 #include "channelheader.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextCodec>
 
 namespace {
 
 // A repeated heading takes the first free name of: symbol+mass, symbol+final mass,
 // symbol+mass_final mass (the last one even when taken).
-QString shiftedChannelName(const QStringList &taken, const QString &symbol, const QString &mass,
+QString shiftedChannelName(const QSet<QString> &taken, const QString &symbol, const QString &mass,
                            const QString &finalMass)
 {
     const QString byMass = symbol + mass;
@@ -23,12 +24,14 @@ void readShiftedHeadings(const QString &text, ChannelHeader &header)
 {
     const QRegularExpression heading(
         QStringLiteral("(?<symbol>[A-Z]{1}[a-z]{0,1})(?<mass>\\d+) -> (?<final_mass>\\d+)"));
+    QSet<QString> taken; // the names so far, for headers of thousands of channels
     for (auto it = heading.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         const QString mass = match.captured(QStringLiteral("mass"));
         const QString finalMass = match.captured(QStringLiteral("final_mass"));
-        header.names.append(shiftedChannelName(
-            header.names, match.captured(QStringLiteral("symbol")), mass, finalMass));
+        header.names.append(
+            shiftedChannelName(taken, match.captured(QStringLiteral("symbol")), mass, finalMass));
+        taken.insert(header.names.last());
         header.massPairs.append({mass, finalMass});
     }
 }

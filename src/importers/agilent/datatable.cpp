@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 // A column over memory the table owns; its length is fixed.
@@ -22,6 +23,8 @@ DataTable::DataTable(int rowCount)
     : timeMemory(size_t(rowCount) * sizeof(double)),
       timeColumn(columnOver(timeMemory.data(), 0, rowCount)), stride(arma::uword(rowCount))
 {
+    if (!timeMemory)
+        throw std::bad_alloc(); // the importer ends the import with its memory message
 }
 
 bool DataTable::allocateChannels(const QStringList &channelNames)

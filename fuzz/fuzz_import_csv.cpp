@@ -1,0 +1,22 @@
+// The format test and the whole import of arbitrary bytes as an export, into the real data
+// store. The input's length picks the time-line preference, so both header lines are read.
+#include "agilentimporter.h"
+#include "fuzzsupport.h"
+#include "timestamptext.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    fuzzing::initialise(argc, argv, "fuzz_import_csv");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = fuzzing::scratch().filePath(QStringLiteral("export.csv"));
+    fuzzing::writeFile(path, reinterpret_cast<const char *>(data), qsizetype(size));
+    fuzzing::setPreference(QStringLiteral("agilentTimeLineOption"),
+                           size % 2 ? printedTimeOption : acquiredTimeOption);
+    AgilentImporter importer;
+    fuzzing::importAndCheck(importer, path);
+    return 0;
+}

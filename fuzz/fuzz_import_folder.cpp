@@ -1,0 +1,77 @@
+// The import of an export inside an acquisition folder whose two XML files are fuzzed too. The
+// input holds the export, AcqMethod.xml and sample_info.xml, in this order, separated by the
+// line "#8<#"; a missing part leaves its file out. The input's length picks the time-line
+// preference, one of them the folder's acquisition time.
+#include "acquisitionfolder.h"
+#include "agilentimporter.h"
+#include "fuzzsupport.h"
+#include "timestamptext.h"
+
+namespace {
+
+const QByteArray separator = QByteArrayLiteral("\n#8<#\n");
+const QString folderName = QStringLiteral("run.d");
+
+// The folder check compares the export's first line with the sample information: a first line
+// that names no acquisition folder is made to name this one, so the folder branch is reached.
+QByteArray withFolderLine(QByteArray csv)
+{
+    int lineEnd = csv.indexOf('\n');
+    if (lineEnd < 0)
+        lineEnd = csv.size();
+    if (lineEnd > 0 && csv.at(lineEnd - 1) == '\r')
+        --lineEnd;
+    if (acquisitionFolderName(QString::fromUtf8(csv.left(lineEnd + 1))).isEmpty())
+        csv.insert(lineEnd, "\\" + folderName.toLatin1());
+    return csv;
+}
+
+// The export, AcqMethod.xml and sample_info.xml: up to three parts.
+QList<QByteArray> splitInput(const QByteArray &input)
+{
+    QList<QByteArray> parts;
+    int from = 0;
+    for (int at; parts.size() < 2 && (at = input.indexOf(separator, from)) >= 0;) {
+        parts.append(input.mid(from, at - from));
+        from = at + separator.size();
+    }
+    parts.append(input.mid(from));
+    return parts;
+}
+
+void placeFile(const QString &path, const QList<QByteArray> &parts, int index)
+{
+    if (index < parts.size())
+        fuzzing::writeFile(path, parts.at(index).constData(), parts.at(index).size());
+    else
+        QFile::remove(path);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    fuzzing::initialise(argc, argv, "fuzz_import_folder");
+    QDir(fuzzing::scratch().path()).mkpath(folderName + QStringLiteral("/AcqData"));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    QList<QByteArray> parts = splitInput(input);
+    parts[0] = withFolderLine(parts[0]);
+
+    const QDir folder(fuzzing::scratch().filePath(folderName));
+    const QString csvPath = folder.filePath(QStringLiteral("run.csv"));
+    placeFile(csvPath, parts, 0);
+    placeFile(folder.filePath(QStringLiteral("AcqMethod.xml")), parts, 1);
+    placeFile(folder.filePath(QStringLiteral("AcqData/sample_info.xml")), parts, 2);
+    const QString options[] = {acquiredTimeOption, printedTimeOption,
+                               QStringLiteral("Use XML Time")};
+    fuzzing::setPreference(QStringLiteral("agilentTimeLineOption"), options[size % 3]);
+    AgilentImporter importer;
+    fuzzing::importAndCheck(importer, csvPath);
+    return 0;
+}

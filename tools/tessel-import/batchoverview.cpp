@@ -1,0 +1,164 @@
+#include "batchoverview.h"
+
+#include "fileimport.h"
+#include "isotime.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+// Rows and duration count the files whose data reached the store.
+struct Totals
+{
+    int files = 0;
+    int ok = 0;
+    qint64 rowCount = 0;
+    double durationSeconds = 0;
+};
+
+Totals totalsOf(const QVector<OverviewLine> &lines)
+{
+    Totals totals;
+    totals.files = int(lines.size());
+    for (const OverviewLine &line : lines) {
+        if (!line.ok)
+            continue;
+        ++totals.ok;
+        totals.rowCount += line.rowCount;
+        totals.durationSeconds += line.durationSeconds.value_or(0.0);
+    }
+    return totals;
+}
+
+QString statusOf(const ImportResult &result, bool startTimeWarning)
+{
+    if (result.importer.isEmpty())
+        return QStringLiteral("not recognised");
+    if (!result.ok)
+        return QStringLiteral("failed");
+    return startTimeWarning ? QStringLiteral("ok, check the date") : QStringLiteral("ok");
+}
+
+// The folder that holds all the files, so that the table names them by what sets them apart.
+QDir commonFolder(const QVector<OverviewLine> &lines)
+{
+    QStringList common;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList parts =
+            QFileInfo(lines.at(i).file).absolutePath().split(QLatin1Char('/'));
+        int shared = 0;
+        while (i > 0 && shared < common.size() && shared < parts.size() &&
+               common.at(shared) == parts.at(shared))
+            ++shared;
+        common = i == 0 ? parts : QStringList(common.mid(0, shared));
+    }
+    return QDir(common.join(QLatin1Char('/')) + QLatin1Char('/'));
+}
+
+QString secondsText(double seconds)
+{
+    return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
+}
+
+QStringList tableRow(const OverviewLine &line, const QDir &folder)
+{
+    const QString none = QStringLiteral("-");
+    return {folder.relativeFilePath(QFileInfo(line.file).absoluteFilePath()),
+            line.sample.value_or(QString()).isEmpty() ? none : *line.sample,
+            line.start.isValid() ? isoTimeText(line.start) : none,
+            line.durationSeconds ? secondsText(*line.durationSeconds) : none,
+            QString::number(line.rowCount),
+            QString::number(line.channelCount),
+            line.status};
+}
+
+void writeTable(const QVector<QStringList> &rows, const QVector<bool> &rightAligned,
+                QTextStream &out)
+{
+    QVector<int> widths(rightAligned.size(), 0);
+    for (const QStringList &row : rows) {
+        for (int column = 0; column < row.size(); ++column)
+            widths[column] = std::max(widths.at(column), int(row.at(column).size()));
+    }
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (int column = 0; column < row.size(); ++column)
+            cells.append(rightAligned.at(column) ? row.at(column).rightJustified(widths.at(column))
+                                                 : row.at(column).leftJustified(widths.at(column)));
+        out << "  " << cells.join(QStringLiteral("  ")).trimmed() << '\n';
+    }
+}
+
+QJsonObject lineToJson(const OverviewLine &line)
+{
+    return QJsonObject{
+        {QStringLiteral("file"), line.file},
+        {QStringLiteral("sampleName"), line.sample ? QJsonValue(*line.sample) : QJsonValue()},
+        {QStringLiteral("startTime"),
+         line.start.isValid() ? QJsonValue(isoTimeText(line.start)) : QJsonValue()},
+        {QStringLiteral("durationSeconds"),
+         line.durationSeconds ? QJsonValue(*line.durationSeconds) : QJsonValue()},
+        {QStringLiteral("rowCount"), line.rowCount},
+        {QStringLiteral("channelCount"), line.channelCount},
+        {QStringLiteral("status"), line.status}};
+}
+
+} // namespace
+
+void BatchOverview::add(const ImportResult &result, bool startTimeWarning)
+{
+    lines.append(OverviewLine{result.file, result.sampleName, result.start, result.durationSeconds,
+                              result.rowCount, int(result.channels.size()), result.ok,
+                              statusOf(result, startTimeWarning)});
+}
+
+QVector<OverviewLine> BatchOverview::inAcquisitionOrder() const
+{
+    QVector<OverviewLine> ordered = lines;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const OverviewLine &one, const OverviewLine &other) {
+                         if (one.start.isValid() != other.start.isValid())
+                             return one.start.isValid();
+                         if (one.start.isValid())
+                             return one.start < other.start;
+                         return one.file < other.file;
+                     });
+    return ordered;
+}
+
+void BatchOverview::writeText(QTextStream &out) const
+{
+    const QDir folder = commonFolder(lines);
+    QVector<QStringList> rows{{QStringLiteral("file"), QStringLiteral("sample"),
+                               QStringLiteral("start"), QStringLiteral("duration"),
+                               QStringLiteral("rows"), QStringLiteral("channels"),
+                               QStringLiteral("status")}};
+    for (const OverviewLine &line : inAcquisitionOrder())
+        rows.append(tableRow(line, folder));
+    const Totals totals = totalsOf(lines);
+    out << "Batch overview, in order of acquisition (files under " << folder.path() << "):\n";
+    writeTable(rows, {false, false, false, true, true, true, false}, out);
+    out << "  Total: " << totals.files << " files (" << totals.ok << " ok, "
+        << totals.files - totals.ok << " failed), " << totals.rowCount << " rows, "
+        << secondsText(totals.durationSeconds) << '\n';
+}
+
+QJsonObject BatchOverview::toJson() const
+{
+    QJsonArray files;
+    for (const OverviewLine &line : inAcquisitionOrder())
+        files.append(lineToJson(line));
+    const Totals totals = totalsOf(lines);
+    return QJsonObject{{QStringLiteral("files"), files},
+                       {QStringLiteral("totals"),
+                        QJsonObject{{QStringLiteral("files"), totals.files},
+                                    {QStringLiteral("ok"), totals.ok},
+                                    {QStringLiteral("failed"), totals.files - totals.ok},
+                                    {QStringLiteral("rowCount"), double(totals.rowCount)},
+                                    {QStringLiteral("durationSeconds"), totals.durationSeconds}}}};
+}

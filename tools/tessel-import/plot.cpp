@@ -1,0 +1,130 @@
+#include "plot.h"
+
+#include "fileimport.h"
+#include "isotime.h"
+#include "options.h"
+#include "quicklookpainter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace {
+
+std::optional<PictureFormat> pictureFormatNamed(const QString &name)
+{
+    if (name.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
+        return PictureFormat::Png;
+    if (name.compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0)
+        return PictureFormat::Svg;
+    return std::nullopt;
+}
+
+QString suffixOf(PictureFormat format)
+{
+    return format == PictureFormat::Svg ? QStringLiteral(".svg") : QStringLiteral(".png");
+}
+
+// "sample – start – machine"; the file's name stands in for a sample name the import lacks.
+QString titleOf(const ImportResult &result)
+{
+    QStringList parts{result.sampleName.value_or(QString())};
+    if (parts.first().isEmpty())
+        parts.first() = QFileInfo(result.file).completeBaseName();
+    parts.append(isoTimeText(result.start));
+    if (!result.machineName.isEmpty())
+        parts.append(result.machineName);
+    return parts.join(QStringLiteral(" \u2013 "));
+}
+
+QString subtitleOf(const ImportResult &result)
+{
+    QStringList parts{QFileInfo(result.file).fileName(),
+                      QStringLiteral("%1 channels").arg(result.stored->channelNames.size()),
+                      QStringLiteral("%1 rows").arg(result.rowCount)};
+    if (result.durationSeconds)
+        parts.append(QStringLiteral("%1 s").arg(*result.durationSeconds, 0, 'f', 1));
+    return parts.join(QStringLiteral(" \u00b7 "));
+}
+
+bool writePng(const QuickLook &look, const QSize &size, QIODevice *device)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintQuickLook(painter, size, look);
+    painter.end();
+    return image.save(device, "PNG");
+}
+
+bool writeSvg(const QuickLook &look, const QSize &size, QIODevice *device)
+{
+    QSvgGenerator generator;
+    generator.setOutputDevice(device);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(), size));
+    generator.setResolution(96); // the CSS pixel: viewers show the picture at its size in pixels
+    generator.setTitle(look.title);
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return false;
+    paintQuickLook(painter, size, look);
+    return painter.end();
+}
+
+} // namespace
+
+PlotTarget::PlotTarget(const QString &path, bool isFolder, PictureFormat format, const QSize &size)
+    : path(path), isFolder(isFolder), pictureFormat(format), pictureSize(size)
+{}
+
+std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fileCount,
+                                              QString *error)
+{
+    const QString &out = options.plotTarget;
+    const std::optional<PictureFormat> named = pictureFormatNamed(QFileInfo(out).suffix());
+    const std::optional<PictureFormat> chosen = pictureFormatNamed(options.plotFormat);
+    const bool isFile = named && !QFileInfo(out).isDir();
+    if (isFile && fileCount > 1)
+        *error = QStringLiteral("--plot %1 names one picture, but %2 files are imported: name a "
+                                "folder instead")
+                     .arg(out)
+                     .arg(fileCount);
+    else if (isFile && chosen && *chosen != *named)
+        *error = QStringLiteral("--plot-format %1 contradicts the picture name %2")
+                     .arg(options.plotFormat, out);
+    if (!error->isEmpty())
+        return std::nullopt;
+    return PlotTarget(out, !isFile, isFile ? *named : chosen.value_or(PictureFormat::Png),
+                      options.plotSize);
+}
+
+QString PlotTarget::pathFor(const QString &inputFile) const
+{
+    if (!isFolder)
+        return path;
+    return QDir(path).filePath(QFileInfo(inputFile).completeBaseName() + suffixOf(pictureFormat));
+}
+
+bool writeQuickLook(const ImportResult &result, const QString &path, PictureFormat format,
+                    const QSize &size, QString *error)
+{
+    const QuickLook look{result.stored.data(), titleOf(result), subtitleOf(result)};
+    const QString folder = QFileInfo(path).path();
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("cannot write the picture %1: cannot create the folder %2")
+                     .arg(path, folder);
+        return false;
+    }
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        const bool drawn = format == PictureFormat::Svg ? writeSvg(look, size, &file)
+                                                        : writePng(look, size, &file);
+        if (drawn && file.commit())
+            return true;
+    }
+    *error = QStringLiteral("cannot write the picture %1: %2").arg(path, file.errorString());
+    return false;
+}

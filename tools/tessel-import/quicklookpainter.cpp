@@ -1,0 +1,312 @@
+#include "quicklookpainter.h"
+
+#include "datamanager.h"
+#include "plotaxes.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QVector>
+
+#include <cmath>
+
+namespace {
+
+// Ten hues that stay apart from one another on white.
+const QRgb palette[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
+                        0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
+const int paletteSize = int(sizeof palette / sizeof *palette);
+// The dash pattern (in pen widths) of each round through the palette.
+const QVector<QVector<qreal>> dashPatterns{{}, {6, 3}, {1, 2}, {6, 2, 1, 2}};
+
+const int tracePieceLength = 8; // points; see drawPolylineInPieces
+
+const QColor axisColour(0x20, 0x20, 0x20);
+const QColor gridColour(0xe6, 0xe6, 0xe6);
+const QColor subtitleColour(0x60, 0x60, 0x60);
+
+// Fonts and lengths in pixels; the default picture of 1600x900 has unit 1.
+struct Style
+{
+    explicit Style(const QSize &size)
+        : unit(qMax(0.5, qMin(size.width() / 1600.0, size.height() / 900.0))),
+          title(font(22, QFont::Bold)), subtitle(font(15)), label(font(17)), exponent(font(12))
+    {}
+
+    QFont font(double pixels, int weight = QFont::Normal) const
+    {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPixelSize(qRound(pixels * unit));
+        font.setWeight(weight);
+        return font;
+    }
+
+    const double unit;
+    const QFont title;
+    const QFont subtitle;
+    const QFont label;
+    const QFont exponent;
+    const double margin = 18 * unit;
+    const double gap = 8 * unit;
+    const double tick = 8 * unit;
+    const double swatch = 34 * unit;
+    const double traceWidth = std::max(1.0, unit); // thinner lines fade into the background
+};
+
+struct Layout
+{
+    QRectF title;
+    QRectF subtitle;
+    QRectF plot;
+    QRectF legend;
+    int legendColumns = 1;
+    double legendEntryWidth = 0;
+    double legendRowHeight = 0;
+};
+
+// The channels' columns with the seconds since the start of the first and the last row.
+struct Traces
+{
+    QVector<const Column *> columns;
+    double startSeconds = 0;
+    double extentSeconds = 1;
+};
+
+QPen channelPen(int channel, double width)
+{
+    QPen pen(QColor(palette[channel % paletteSize]), width);
+    const QVector<qreal> &dashes = dashPatterns.at(channel / paletteSize % dashPatterns.size());
+    if (!dashes.isEmpty())
+        pen.setDashPattern(dashes);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+Traces tracesOf(const RawInput &data)
+{
+    Traces traces;
+    for (const QString &name : data.channelNames) {
+        const auto column = data.channels.constFind(name);
+        if (column != data.channels.constEnd())
+            traces.columns.append(&column.value());
+    }
+    const Column &time = data.time;
+    if (time.is_empty() || !std::isfinite(time[0]))
+        return traces;
+    traces.startSeconds = time[0];
+    for (arma::uword row = time.n_elem; row-- > 0;) {
+        if (std::isfinite(time[row])) {
+            traces.extentSeconds = std::max(time[row] - time[0], 1e-3);
+            break;
+        }
+    }
+    return traces;
+}
+
+double decadeLabelWidth(const Style &style, int exponent)
+{
+    return QFontMetricsF(style.label).horizontalAdvance(QStringLiteral("10")) +
+           QFontMetricsF(style.exponent).horizontalAdvance(QString::number(exponent));
+}
+
+// The channel names, with the masses of a mass-shifted (MS/MS) channel: "Ti48 (48→64)".
+QStringList legendNames(const RawInput &data)
+{
+    QStringList names = data.channelNames;
+    for (int i = 0; i < names.size() && i < data.massPairs.size(); ++i) {
+        const MassPair &masses = data.massPairs.at(i);
+        if (masses.first != masses.second)
+            names[i] += QStringLiteral(" (%1\u2192%2)").arg(masses.first, masses.second);
+    }
+    return names;
+}
+
+void layOutLegend(const QSize &size, const Style &style, const QStringList &names, Layout *layout)
+{
+    const QFontMetricsF metrics(style.label);
+    double widestName = 0;
+    for (const QString &name : names)
+        widestName = std::max(widestName, metrics.horizontalAdvance(name));
+    const double width = size.width() - 2 * style.margin;
+    layout->legendEntryWidth = style.swatch + style.gap + widestName + 3 * style.gap;
+    layout->legendColumns =
+        qBound(1, int(width / layout->legendEntryWidth), std::max(1, int(names.size())));
+    const int rows = (int(names.size()) + layout->legendColumns - 1) / layout->legendColumns;
+    layout->legendRowHeight = 1.4 * metrics.height();
+    const double height = rows * layout->legendRowHeight;
+    layout->legend = QRectF(style.margin, size.height() - style.margin - height, width, height);
+}
+
+Layout layoutFor(const QSize &size, const Style &style, const QStringList &names,
+                 DecadeRange decades)
+{
+    Layout layout;
+    const double width = size.width() - 2 * style.margin;
+    layout.title = QRectF(style.margin, style.margin, width, QFontMetricsF(style.title).height());
+    layout.subtitle = QRectF(style.margin, layout.title.bottom() + style.gap / 2, width,
+                             QFontMetricsF(style.subtitle).height());
+    layOutLegend(size, style, names, &layout);
+
+    const double labelHeight = QFontMetricsF(style.label).height();
+    const double decadeLabels =
+        std::max(decadeLabelWidth(style, decades.lowest), decadeLabelWidth(style, decades.highest));
+    const QPointF topLeft(style.margin + labelHeight + 2 * style.gap + decadeLabels + style.tick,
+                          layout.subtitle.bottom() + 3 * style.gap);
+    const double bottom =
+        layout.legend.top() - 3 * style.gap - 2 * labelHeight - style.gap - style.tick;
+    const double right = size.width() - style.margin - 2 * labelHeight;
+    layout.plot = QRectF(topLeft, QPointF(right, std::max(topLeft.y() + 1, bottom)));
+    return layout;
+}
+
+void drawDecades(QPainter &painter, const Style &style, const QRectF &plot,
+                 const PlotMapping &mapping, DecadeRange decades)
+{
+    const QFontMetricsF labelMetrics(style.label);
+    const double right = plot.left() - style.tick - style.gap;
+    for (int exponent = decades.lowest; exponent <= decades.highest; ++exponent) {
+        const double y = mapping.yOfDecade(exponent);
+        painter.setPen(QPen(gridColour, 1));
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter.setPen(QPen(axisColour, 1));
+        painter.drawLine(QPointF(plot.left() - style.tick, y), QPointF(plot.left(), y));
+        const QString power = QString::number(exponent);
+        const double powerWidth = QFontMetricsF(style.exponent).horizontalAdvance(power);
+        const double baseline = y + labelMetrics.capHeight() / 2;
+        painter.setFont(style.label);
+        painter.drawText(QPointF(right - decadeLabelWidth(style, exponent), baseline),
+                         QStringLiteral("10"));
+        painter.setFont(style.exponent);
+        painter.drawText(QPointF(right - powerWidth, baseline - 0.55 * labelMetrics.capHeight()),
+                         power);
+        for (int factor = 2; factor <= 9 && exponent < decades.highest; ++factor) {
+            const double minorY = mapping.y(factor * std::pow(10.0, exponent));
+            painter.drawLine(QPointF(plot.left() - style.tick / 2, minorY),
+                             QPointF(plot.left(), minorY));
+        }
+    }
+}
+
+void drawSeconds(QPainter &painter, const Style &style, const QRectF &plot,
+                 const PlotMapping &mapping, double extent)
+{
+    const double step = tickStep(extent, std::max(2, int(plot.width() / (110 * style.unit))));
+    const int decimals = tickDecimals(step);
+    const QFontMetricsF metrics(style.label);
+    painter.setFont(style.label);
+    for (int i = 0; i * step <= extent * (1 + 1e-9); ++i) {
+        const double x = mapping.x(i * step);
+        painter.setPen(QPen(gridColour, 1));
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter.setPen(QPen(axisColour, 1));
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + style.tick));
+        const QString text = QString::number(i * step, 'f', decimals);
+        painter.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2,
+                                 plot.bottom() + style.tick + style.gap + metrics.ascent()),
+                         text);
+    }
+}
+
+void drawAxisTitles(QPainter &painter, const Style &style, const QRectF &plot)
+{
+    const double labelHeight = QFontMetricsF(style.label).height();
+    painter.setFont(style.label);
+    painter.setPen(axisColour);
+    const double top = plot.bottom() + style.tick + 2 * style.gap + labelHeight;
+    painter.drawText(QRectF(plot.left(), top, plot.width(), labelHeight), Qt::AlignCenter,
+                     QStringLiteral("Time since start (s)"));
+    painter.save();
+    painter.translate(style.margin, plot.center().y());
+    painter.rotate(-90);
+    painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), labelHeight), Qt::AlignCenter,
+                     QStringLiteral("Intensity (CPS)"));
+    painter.restore();
+}
+
+// Strokes a long polyline piece by piece when the pen is wider than a pixel: the outline of
+// thousands of overlapping segments takes the raster engine seconds to fill, short pieces a
+// fraction of that. Each piece goes on with the dash pattern where the previous one left it.
+void drawPolylineInPieces(QPainter &painter, QPen pen, const QPolygonF &line)
+{
+    if (pen.widthF() <= 1.0) {
+        painter.setPen(pen);
+        painter.drawPolyline(line);
+        return;
+    }
+    double dashOffset = 0;
+    for (int first = 0; first + 1 < line.size(); first += tracePieceLength) {
+        const int count = std::min(tracePieceLength + 1, int(line.size()) - first);
+        pen.setDashOffset(dashOffset / pen.widthF());
+        painter.setPen(pen);
+        painter.drawPolyline(line.constData() + first, count);
+        for (int i = first + 1; i < first + count; ++i)
+            dashOffset += QLineF(line.at(i - 1), line.at(i)).length();
+    }
+}
+
+void drawTraces(QPainter &painter, const Style &style, const Traces &traces, const Column &time,
+                const PlotMapping &mapping)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (int channel = 0; channel < traces.columns.size(); ++channel)
+        drawPolylineInPieces(
+            painter, channelPen(channel, style.traceWidth),
+            decimatedTrace(time, *traces.columns.at(channel), traces.startSeconds, mapping));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void drawLegend(QPainter &painter, const Style &style, const Layout &layout,
+                const QStringList &names)
+{
+    const QFontMetricsF metrics(style.label);
+    painter.setFont(style.label);
+    for (int channel = 0; channel < names.size(); ++channel) {
+        const double left =
+            layout.legend.left() + (channel % layout.legendColumns) * layout.legendEntryWidth;
+        const double y =
+            layout.legend.top() + (channel / layout.legendColumns + 0.5) * layout.legendRowHeight;
+        painter.setPen(channelPen(channel, std::max(3.0, 3 * style.unit)));
+        painter.drawLine(QPointF(left, y), QPointF(left + style.swatch, y));
+        painter.setPen(axisColour);
+        painter.drawText(QPointF(left + style.swatch + style.gap, y + metrics.capHeight() / 2),
+                         names.at(channel));
+    }
+}
+
+void drawTitles(QPainter &painter, const Style &style, const Layout &layout, const QuickLook &look)
+{
+    painter.setFont(style.title);
+    painter.setPen(axisColour);
+    painter.drawText(
+        layout.title, Qt::AlignLeft | Qt::AlignVCenter,
+        QFontMetricsF(style.title).elidedText(look.title, Qt::ElideRight, layout.title.width()));
+    painter.setFont(style.subtitle);
+    painter.setPen(subtitleColour);
+    painter.drawText(layout.subtitle, Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(style.subtitle)
+                         .elidedText(look.subtitle, Qt::ElideMiddle, layout.subtitle.width()));
+}
+
+} // namespace
+
+void paintQuickLook(QPainter &painter, const QSize &size, const QuickLook &look)
+{
+    const Style style(size);
+    const Traces traces = tracesOf(*look.data);
+    const DecadeRange decades = decadeRangeOf(traces.columns);
+    const QStringList names = legendNames(*look.data);
+    const Layout layout = layoutFor(size, style, names, decades);
+    const PlotMapping mapping(layout.plot, traces.extentSeconds, decades);
+
+    painter.fillRect(QRect(QPoint(), size), Qt::white);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    drawDecades(painter, style, layout.plot, mapping, decades);
+    drawSeconds(painter, style, layout.plot, mapping, traces.extentSeconds);
+    drawTraces(painter, style, traces, look.data->time, mapping);
+    painter.setPen(QPen(axisColour, std::max(1.0, std::round(1.5 * style.unit))));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(layout.plot);
+    drawAxisTitles(painter, style, layout.plot);
+    drawLegend(painter, style, layout, names);
+    drawTitles(painter, style, layout, look);
+}
