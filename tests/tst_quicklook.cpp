@@ -4,6 +4,8 @@
 // and acquisition folders written here.
 #include <QImage>
 #include <QXmlStreamReader>
+#include "tooltesting.h"
+
 #include <QtTest>
 
 #include <cmath>
@@ -149,12 +151,7 @@ private slots:
     void startTimeCrossCheck();
 
 private:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Run = ToolRun;
     Run runTool(const QStringList &arguments) const;
     QString writeFile(const QString &name, const QByteArray &bytes) const;
     QString writeAcquisition(const QString &folder, const QByteArray &stamp,
@@ -177,28 +174,12 @@ void TestQuickLook::initTestCase()
 
 TestQuickLook::Run TestQuickLook::runTool(const QStringList &arguments) const
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", configHome.path());
-    process.setProcessEnvironment(environment);
-    process.start(TESSEL_IMPORT_TOOL, arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runImportTool(arguments, configHome.path());
 }
 
 QString TestQuickLook::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = work.filePath(name);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return writeFileBelow(work.path(), name, bytes);
 }
 
 // <folder>/Run.d (under the work folder) with the export Run.csv, AcqMethod.xml and

@@ -1,5 +1,7 @@
 // The command-line host as a user runs it: the built program in a child process, with its
 // settings in a temporary configuration folder, on exports written here.
+#include "tooltesting.h"
+
 #include <QtTest>
 
 namespace {
@@ -101,12 +103,7 @@ private slots:
     void concurrentBatchKeepsOrderAndAttributesLogs();
 
 private:
-    struct Run
-    {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Run = ToolRun;
     Run runTool(const QStringList &arguments) const;
     QString writeFile(const QString &name, const QByteArray &bytes) const;
     QJsonArray importedFiles(const QStringList &arguments, int expectedExitCode) const;
@@ -130,28 +127,12 @@ void TestTesselImport::cleanup()
 
 TestTesselImport::Run TestTesselImport::runTool(const QStringList &arguments) const
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TESSEL_IMPORT_TOOL), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runImportTool(arguments, configHome.path());
 }
 
 QString TestTesselImport::writeFile(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = work.filePath(name);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return writeFileBelow(work.path(), name, bytes);
 }
 
 QJsonArray TestTesselImport::importedFiles(const QStringList &arguments, int expectedExitCode) const
