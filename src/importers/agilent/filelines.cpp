@@ -25,7 +25,7 @@ void FileLines::split()
     for (const char *p = data; (p = static_cast<const char *>(
                                     std::memchr(p, lineSeparator, size_t(data + size - p))));) {
         ++p;
-        starts.push_back(p - data);
+        starts.push_back(quint32(p - data));
     }
 }
 

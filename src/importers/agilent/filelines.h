@@ -34,7 +34,9 @@ private:
     LargeBuffer buffer;
     QByteArray bytes; // a view of the buffer
     char lineSeparator = '\n';
-    std::vector<qsizetype> starts;
+    // 32 bits suffice (a QByteArray holds less than 2 GiB) and halve the offsets of a file of
+    // empty lines, which needs one per byte.
+    std::vector<quint32> starts;
 };
 
 // The number of data lines as the export's row-count rule has it: the lines that end in a line
