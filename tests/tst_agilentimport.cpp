@@ -381,13 +381,18 @@ void TestAgilentImport::tableReading_data()
     QTest::addColumn<int>("rowCount");
     QTest::addColumn<QList<double>>("li");      // the Li7 column, terminating row left out
     QTest::addColumn<QList<double>>("times");   // relative times, terminating row left out
-    QTest::newRow("short line leaves channels at zero") << QList<QByteArray>{"0.5,1,2", "1.0,3"} << 3 << QList<double>{1, 3} << QList<double>{0.5, 1.0};
+    QTest::addColumn<QByteArray>("header");
+    const QByteArray plain = "Time [Sec],Li7,Na23";
+    QTest::newRow("short line leaves channels at zero") << QList<QByteArray>{"0.5,1,2", "1.0,3"} << 3 << QList<double>{1, 3} << QList<double>{0.5, 1.0} << plain;
     // A line is counted by its last two fields; a surplus field keeps these lines counted.
-    QTest::newRow("non-numeric value reads as zero") << QList<QByteArray>{"0.5,x,2,0", "1.0, +3 ,4,0"} << 3 << QList<double>{0, 3} << QList<double>{0.5, 1.0};
-    QTest::newRow("surplus fields are ignored") << QList<QByteArray>{"0.5,1,2,99,98", "1.0,3,4,97"} << 3 << QList<double>{1, 3} << QList<double>{0.5, 1.0};
-    QTest::newRow("empty first field ends the table early") << QList<QByteArray>{"0.5,1,2", ",,", "1.0,3,4"} << 2 << QList<double>{1} << QList<double>{0.5};
-    QTest::newRow("empty CR LF line ends the table early") << QList<QByteArray>{"0.5,1,2", "", "1.0,3,4"} << 2 << QList<double>{1} << QList<double>{0.5};
-    QTest::newRow("nan and inf as Qt reads them") << QList<QByteArray>{"0.5,NaN,2,0", "1.0,-INF,4,0", "1.5,1e400,4,0"} << 4 << QList<double>{qQNaN(), -qInf(), qInf()} << QList<double>{0.5, 1.0, 1.5};
+    QTest::newRow("non-numeric value reads as zero") << QList<QByteArray>{"0.5,x,2,0", "1.0, +3 ,4,0"} << 3 << QList<double>{0, 3} << QList<double>{0.5, 1.0} << plain;
+    QTest::newRow("surplus fields are ignored") << QList<QByteArray>{"0.5,1,2,99,98", "1.0,3,4,97"} << 3 << QList<double>{1, 3} << QList<double>{0.5, 1.0} << plain;
+    QTest::newRow("empty first field ends the table early") << QList<QByteArray>{"0.5,1,2", ",,", "1.0,3,4"} << 2 << QList<double>{1} << QList<double>{0.5} << plain;
+    QTest::newRow("empty CR LF line ends the table early") << QList<QByteArray>{"0.5,1,2", "", "1.0,3,4"} << 2 << QList<double>{1} << QList<double>{0.5} << plain;
+    QTest::newRow("nan and inf as Qt reads them") << QList<QByteArray>{"0.5,NaN,2,0", "1.0,-INF,4,0", "1.5,1e400,4,0"} << 4 << QList<double>{qQNaN(), -qInf(), qInf()} << QList<double>{0.5, 1.0, 1.5} << plain;
+    // Equal headings share one column and the later field wins; a field the line lacks writes nothing.
+    QTest::newRow("short line keeps a repeated channel") << QList<QByteArray>{"0.5,1.5,2.5", "1.0,3,4,5"} << 3 << QList<double>{1.5, 5} << QList<double>{0.5, 1.0} << QByteArray("Time [Sec],Li7,Na23,Li7");
+    QTest::newRow("short line zeroes a repeated channel it lacks") << QList<QByteArray>{"0.5,1.5,2.5,3.5", "1.0,3"} << 3 << QList<double>{3.5, 0} << QList<double>{0.5, 1.0} << QByteArray("Time [Sec],Na23,Mg24,Li7,Li7");
 }
 
 void TestAgilentImport::tableReading()
@@ -396,8 +401,9 @@ void TestAgilentImport::tableReading()
     QFETCH(int, rowCount);
     QFETCH(QList<double>, li);
     QFETCH(QList<double>, times);
+    QFETCH(QByteArray, header);
     AgilentImporter importer;
-    importer.fileName = write(exportText(rows));
+    importer.fileName = write(exportText(rows, header));
     SignalLog log(importer);
     importer.importData(true);
     const auto stored = Session()->data()->rawInputFor(importer.fileName);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <unordered_set>
 
 namespace {
 // A column over memory the table owns; its length is fixed.
@@ -112,8 +113,15 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
         return 0;
     const int progressStep = rowCount > 20 ? rowCount / 20 : 0;
     std::vector<double *> byPosition;
-    for (const QString &name : channelNames)
-        byPosition.push_back(table.channels().value(name)->memptr());
+    // A repeated name's column is zeroed for a short line only where it first stands: a later
+    // position the line has no field for must not overwrite the value an earlier field gave it.
+    std::vector<bool> zeroWhenMissing;
+    std::unordered_set<const double *> seen;
+    for (const QString &name : channelNames) {
+        double *column = table.channels().value(name)->memptr();
+        zeroWhenMissing.push_back(seen.insert(column).second);
+        byPosition.push_back(column);
+    }
     double *time = table.time().memptr();
     const bool plain = isPlainAscii(lines.lineBegin(dataLineOffset),
                                     lines.lineEnd(dataLineOffset + countedRows - 1));
@@ -140,8 +148,10 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
             forEachField(begin, end, store);
         else
             forEachDecodedField(begin, end, store);
-        for (; values < byPosition.size(); ++values)
-            byPosition[values][row] = 0.0; // a short line leaves its missing channels at zero
+        for (; values < byPosition.size(); ++values) {
+            if (zeroWhenMissing[values])
+                byPosition[values][row] = 0.0; // a short line leaves its missing channels at zero
+        }
     }
     return row;
 }
