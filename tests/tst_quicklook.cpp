@@ -344,59 +344,47 @@ void TestQuickLook::batchOverviewInAcquisitionOrder()
     QCOMPARE(QDir(pictures).entryList(QDir::Files), (QStringList{"a.svg", "b.svg", "d.svg"}));
 }
 
-enum Verdict { NoWarning, SwapMatches, SwapDoesNotMatch, NoSwap };
-
 void TestQuickLook::startTimeCrossCheck_data()
 {
     QTest::addColumn<QByteArray>("stamp");
     QTest::addColumn<QDateTime>("acquired"); // the local time AcqTime stands for
     QTest::addColumn<int>("zoneHours");      // how far the instrument's zone shifts AcqTime
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("verdict");
-    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("suggested");  // null: no warning
 
     const QByteArray swapped = "09/02/2026 14:24:29";
     const QDateTime september(QDate(2026, 9, 2), QTime(14, 24, 29));
     const QString monthFirst = "MM dd yyyy hh mm ss";
-    QTest::newRow("day and month swapped")
-        << swapped << september << 0 << QStringList() << int(SwapMatches) << monthFirst;
+    QTest::newRow("day and month swapped") << swapped << september << 0 << QStringList() << monthFirst;
     QTest::newRow("day and month swapped, instrument 5 h ahead")
-        << swapped << september << -5 << QStringList() << int(SwapMatches) << monthFirst;
+        << swapped << september << -5 << QStringList() << monthFirst;
     QTest::newRow("day and month swapped, read from Printed")
-        << swapped << september << 0
-        << QStringList{"--set", "agilentTimeLineOption=Use 'Printed' Time"} << int(SwapMatches)
+        << swapped << september << 0 << QStringList{"--set", "agilentTimeLineOption=Use 'Printed' Time"}
         << monthFirst;
     QTest::newRow("month-first preference, day-first stamp")
         << swapped << QDateTime(QDate(2026, 2, 9), QTime(14, 24, 29)) << 0
-        << QStringList{"--set", "agilentDateFormat=" + monthFirst} << int(SwapMatches)
-        << "dd MM yyyy hh mm ss";
+        << QStringList{"--set", "agilentDateFormat=" + monthFirst} << "dd MM yyyy hh mm ss";
     QTest::newRow("swapped, but start taken from AcqTime")
-        << swapped << september << 0 << QStringList{"--set", "agilentTimeLineOption=Use XML Time"}
-        << int(NoWarning) << QString();
+        << swapped << september << 0 << QStringList{"--set", "agilentTimeLineOption=Use XML Time"} << QString();
 
     const QByteArray november = "18/11/2020 14:24:29";
     const QDateTime sameTime(QDate(2020, 11, 18), QTime(14, 24, 29));
-    QTest::newRow("same time") << november << sameTime << 0 << QStringList() << int(NoWarning)
-                               << QString();
-    QTest::newRow("time zone 9 h behind")
-        << november << sameTime << 9 << QStringList() << int(NoWarning) << QString();
-    QTest::newRow("23 h apart") << november << sameTime << -23 << QStringList() << int(NoWarning)
-                                << QString();
-    QTest::newRow("25 h apart, day 19 cannot be a month")
-        << QByteArray("19/11/2020 14:24:29") << sameTime << -1 << QStringList() << int(NoSwap)
-        << monthFirst;
+    QTest::newRow("same time") << november << sameTime << 0 << QStringList() << QString();
+    QTest::newRow("time zone 9 h behind") << november << sameTime << 9 << QStringList() << QString();
+    QTest::newRow("23 h apart, day 18 cannot be a month") << november << sameTime << -23 << QStringList() << QString();
     QTest::newRow("months apart, swapping does not give AcqTime")
         << QByteArray("05/03/2020 10:00:00") << QDateTime(QDate(2020, 6, 5), QTime(10, 0)) << 0
-        << QStringList() << int(SwapDoesNotMatch) << monthFirst;
+        << QStringList() << QString();
 }
 
+// The importer's finding reaches the report, stderr and the overview; the tool adds no rule of
+// its own.
 void TestQuickLook::startTimeCrossCheck()
 {
     QFETCH(QByteArray, stamp);
     QFETCH(QDateTime, acquired);
     QFETCH(int, zoneHours);
     QFETCH(QStringList, arguments);
-    QFETCH(int, verdict);
     QFETCH(QString, suggested);
     const QDateTime acqTime = acquired.addSecs(zoneHours * 3600);
     const QString csv =
@@ -407,24 +395,19 @@ void TestQuickLook::startTimeCrossCheck()
     const QJsonObject report =
         QJsonDocument::fromJson(run.out).object()["files"].toArray().at(0).toObject();
     const QJsonArray warnings = report["warnings"].toArray();
-    QCOMPARE(warnings.size(), verdict == NoWarning ? 0 : 1);
-    QCOMPARE(run.err.contains("AcqTime"), verdict != NoWarning);
-    if (verdict == NoWarning)
+    QCOMPARE(warnings.size(), suggested.isNull() ? 0 : 1);
+    QCOMPARE(run.err.contains("agilentDateFormat"), !suggested.isNull());
+    if (suggested.isNull())
         return;
     const QJsonObject warning = warnings.at(0).toObject();
     const QString message = warning["message"].toString();
     QCOMPARE(warning["exportStart"], report["startTime"]);
-    QCOMPARE(warning["acquisitionTime"].toString(), isoText(acqTime.toLocalTime()));
+    QCOMPARE(QDateTime::fromString(warning["acquisitionTime"].toString(), Qt::ISODateWithMs), acqTime);
+    QCOMPARE(QDateTime::fromString(warning["swappedStart"].toString(), Qt::ISODateWithMs).date().month(),
+             QDateTime::fromString(report["startTime"].toString(), Qt::ISODateWithMs).date().day());
     QCOMPARE(warning["preference"].toString(), QString("agilentDateFormat"));
     QCOMPARE(warning["suggestedValue"].toString(), suggested);
-    QCOMPARE(warning["swappedStartMatches"].toBool(), verdict == SwapMatches);
-    QCOMPARE(warning["swappedStart"].isNull(), verdict == NoSwap);
-    QVERIFY2(message.contains(report["startTime"].toString()) &&
-                 message.contains(warning["acquisitionTime"].toString()),
-             qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("\"%1\"").arg(suggested)) || verdict == NoSwap,
-             qPrintable(message));
-    QCOMPARE(message.contains("day and month swapped. Change"), verdict == SwapMatches);
+    QVERIFY2(message.contains(QStringLiteral("\"%1\"").arg(suggested)), qPrintable(message));
     QVERIFY2(run.err.contains(message.toUtf8()), run.err);
 }
 

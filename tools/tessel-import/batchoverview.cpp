@@ -35,13 +35,52 @@ Totals totalsOf(const QVector<OverviewLine> &lines)
     return totals;
 }
 
-QString statusOf(const ImportResult &result, bool startTimeWarning)
+QString statusOf(const ImportResult &result)
 {
     if (result.importer.isEmpty())
         return QStringLiteral("not recognised");
     if (!result.ok)
         return QStringLiteral("failed");
-    return startTimeWarning ? QStringLiteral("ok, check the date") : QStringLiteral("ok");
+    return result.dayMonthWarning ? QStringLiteral("ok, check the date") : QStringLiteral("ok");
+}
+
+QString acquisitionText(const BatchLogAcquisition &acquisition)
+{
+    QString text = acquisition.acquisition;
+    if (!acquisition.sampleName.isEmpty())
+        text += QStringLiteral(" (sample %1)").arg(acquisition.sampleName);
+    if (acquisition.result != QLatin1String("Pass"))
+        text += QStringLiteral(": ") + (acquisition.result.isEmpty() ? QStringLiteral("no result")
+                                                                      : acquisition.result);
+    return text;
+}
+
+QString acquisitionsText(const QVector<BatchLogAcquisition> &acquisitions)
+{
+    QStringList texts;
+    for (const BatchLogAcquisition &acquisition : acquisitions)
+        texts.append(acquisitionText(acquisition));
+    return texts.isEmpty() ? QStringLiteral("none") : texts.join(QStringLiteral(", "));
+}
+
+QJsonArray acquisitionsToJson(const QVector<BatchLogAcquisition> &acquisitions)
+{
+    QJsonArray array;
+    for (const BatchLogAcquisition &acquisition : acquisitions)
+        array.append(QJsonObject{{QStringLiteral("acquisition"), acquisition.acquisition},
+                                 {QStringLiteral("sampleName"), acquisition.sampleName},
+                                 {QStringLiteral("result"), acquisition.result.isEmpty()
+                                                                ? QJsonValue()
+                                                                : QJsonValue(acquisition.result)}});
+    return array;
+}
+
+// The batch folder an export's acquisition folder stands in.
+QString batchFolderOf(const QString &file)
+{
+    QDir folder = QFileInfo(file).absoluteDir();
+    folder.cdUp();
+    return folder.absolutePath();
 }
 
 // The folder that holds all the files, so that the table names them by what sets them apart.
@@ -110,11 +149,33 @@ QJsonObject lineToJson(const OverviewLine &line)
 
 } // namespace
 
-void BatchOverview::add(const ImportResult &result, bool startTimeWarning)
+void BatchOverview::add(const ImportResult &result)
 {
     lines.append(OverviewLine{result.file, result.sampleName, result.start, result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
-                              statusOf(result, startTimeWarning)});
+                              statusOf(result)});
+    const QString batch = batchFolderOf(result.file);
+    exportedAcquisitions[batch].append(QFileInfo(result.file).absoluteDir().dirName());
+    if (result.batchLog && !batchLogs.contains(batch))
+        batchLogs.insert(batch, *result.batchLog);
+}
+
+QVector<BatchFindings> BatchOverview::batchFindings() const
+{
+    QVector<BatchFindings> findings;
+    for (auto it = batchLogs.cbegin(); it != batchLogs.cend(); ++it) {
+        BatchFindings batch{it.key(), it->file, int(it->acquisitions.size()), {}, {}};
+        const QStringList exported = exportedAcquisitions.value(it.key());
+        for (const BatchLogAcquisition &acquisition : it->acquisitions) {
+            // Windows folder names do not tell case.
+            if (!exported.contains(acquisition.acquisition, Qt::CaseInsensitive))
+                batch.withoutExport.append(acquisition);
+            if (acquisition.result != QLatin1String("Pass"))
+                batch.notPassed.append(acquisition);
+        }
+        findings.append(batch);
+    }
+    return findings;
 }
 
 QVector<OverviewLine> BatchOverview::inAcquisitionOrder() const
@@ -146,6 +207,12 @@ void BatchOverview::writeText(QTextStream &out) const
     out << "  Total: " << totals.files << " files (" << totals.ok << " ok, "
         << totals.files - totals.ok << " failed), " << totals.rowCount << " rows, "
         << secondsText(totals.durationSeconds) << '\n';
+    for (const BatchFindings &batch : batchFindings())
+        out << "Batch " << batch.batchFolder << " (log " << batch.logFile << ", "
+            << batch.acquisitionCount << " acquisitions):\n"
+            << "  without an export among the inputs: " << acquisitionsText(batch.withoutExport)
+            << '\n'
+            << "  result other than \"Pass\": " << acquisitionsText(batch.notPassed) << '\n';
 }
 
 QJsonObject BatchOverview::toJson() const
@@ -154,7 +221,15 @@ QJsonObject BatchOverview::toJson() const
     for (const OverviewLine &line : inAcquisitionOrder())
         files.append(lineToJson(line));
     const Totals totals = totalsOf(lines);
+    QJsonArray batches;
+    for (const BatchFindings &batch : batchFindings())
+        batches.append(QJsonObject{{QStringLiteral("batchFolder"), batch.batchFolder},
+                                   {QStringLiteral("batchLog"), batch.logFile},
+                                   {QStringLiteral("acquisitionCount"), batch.acquisitionCount},
+                                   {QStringLiteral("withoutExport"), acquisitionsToJson(batch.withoutExport)},
+                                   {QStringLiteral("notPassed"), acquisitionsToJson(batch.notPassed)}});
     return QJsonObject{{QStringLiteral("files"), files},
+                       {QStringLiteral("batches"), batches},
                        {QStringLiteral("totals"),
                         QJsonObject{{QStringLiteral("files"), totals.files},
                                     {QStringLiteral("ok"), totals.ok},

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "fileimport.h"
+
 #include <QDateTime>
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
 #include <QVector>
 
 #include <optional>
 
 class QTextStream;
-struct ImportResult;
 
 // What the overview shows of one file's import.
 struct OverviewLine
@@ -23,19 +25,34 @@ struct OverviewLine
     QString status;
 };
 
+// What an instrument batch's log says that the inputs do not show: its acquisitions that have
+// no export among the inputs, and those whose acquisition did not pass.
+struct BatchFindings
+{
+    QString batchFolder;
+    QString logFile;
+    int acquisitionCount = 0;
+    QVector<BatchLogAcquisition> withoutExport;
+    QVector<BatchLogAcquisition> notPassed;
+};
+
 // The end of a batch: one line per file in order of acquisition (files without a valid start
-// last, in path order) and the totals.
+// last, in path order), the totals, and for each instrument batch with a log what it lacks.
 class BatchOverview
 {
 public:
-    void add(const ImportResult &result, bool startTimeWarning);
+    void add(const ImportResult &result);
     int fileCount() const { return int(lines.size()); }
+    bool hasBatchLogs() const { return !batchLogs.isEmpty(); }
 
     void writeText(QTextStream &out) const;
     QJsonObject toJson() const;
 
 private:
     QVector<OverviewLine> inAcquisitionOrder() const;
+    QVector<BatchFindings> batchFindings() const;
 
     QVector<OverviewLine> lines;
+    QMap<QString, BatchLogReport> batchLogs; // by batch folder
+    QMap<QString, QStringList> exportedAcquisitions; // ".d" folders of the inputs, by batch folder
 };

@@ -4,7 +4,7 @@
 #include "logcollector.h"
 
 #include <QDir>
-#include <QSettings>
+#include <QVariantMap>
 
 #include <charconv>
 #include <cstdlib>
@@ -84,17 +84,39 @@ QVector<ChannelReport> channelReports(const Announced &announced, const RawInput
     return channels;
 }
 
-// The acquisition folder was used when its lookup ran to the end: it leaves the instrument
-// name and, as its last check, a valid acquisition time in the (fresh) importer.
-std::optional<AcquisitionFolderReport> acquisitionFolderReport(const AbstractImporter &importer)
+// What the importer found beyond its signals, from the report it leaves on itself.
+void takeImporterReport(const AbstractImporter &importer, ImportResult *result)
 {
-    if (importer.instrumentName.isEmpty() || !importer.acquisitionTime.isValid())
-        return std::nullopt;
-    const QString labelField = QSettings().value(QStringLiteral("agilentXMLLabelField")).toString();
-    return AcquisitionFolderReport{importer.instrumentName, importer.sampleLabel,
-                                   labelField == QLatin1String("Use Comment Field")
-                                       ? QStringLiteral("Comment")
-                                       : QStringLiteral("Sample Name")};
+    const QVariantMap report = importer.property("importReport").toMap();
+    result->intensityUnit = report.value(QStringLiteral("intensityUnit")).toString();
+    if (report.contains(QStringLiteral("acquisitionFolder"))) {
+        const QVariantMap folder = report.value(QStringLiteral("acquisitionFolder")).toMap();
+        const auto text = [&](const char *key) { return folder.value(QLatin1String(key)).toString(); };
+        result->acquisitionFolder = AcquisitionFolderReport{
+            text("instrumentName"), text("sampleLabel"), text("sampleLabelField"),
+            text("methodFile"), text("sampleRecordFile"), text("instrumentFile"),
+            folder.value(QStringLiteral("acquisitionInstant")).toDateTime(),
+            text("acquisitionResult")};
+    }
+    if (report.contains(QStringLiteral("dayMonthCheck"))) {
+        const QVariantMap check = report.value(QStringLiteral("dayMonthCheck")).toMap();
+        const auto time = [&](const char *key) { return check.value(QLatin1String(key)).toDateTime(); };
+        const auto text = [&](const char *key) { return check.value(QLatin1String(key)).toString(); };
+        result->dayMonthWarning =
+            DayMonthWarning{text("message"), time("exportStart"), time("swappedStart"),
+                            time("acquisitionInstant"), text("dateFormat"), text("suggestedDateFormat")};
+    }
+    if (report.contains(QStringLiteral("batchLog"))) {
+        const QVariantMap log = report.value(QStringLiteral("batchLog")).toMap();
+        BatchLogReport batchLog{log.value(QStringLiteral("file")).toString(), {}};
+        for (const QVariant &entry : log.value(QStringLiteral("entries")).toList()) {
+            const QVariantMap fields = entry.toMap();
+            batchLog.acquisitions.append({fields.value(QStringLiteral("acquisition")).toString(),
+                                          fields.value(QStringLiteral("sampleName")).toString(),
+                                          fields.value(QStringLiteral("result")).toString()});
+        }
+        result->batchLog = batchLog;
+    }
 }
 
 void countRecords(const QString &path, ImportResult *result)
@@ -122,8 +144,7 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     const int announcedRows = announced.time ? int(announced.time->n_elem) : 0;
     result->rowCount = result->ok ? result->stored->rowCount : announcedRows;
     result->channels = channelReports(announced, result->stored.data());
-    result->acquisitionFolder = acquisitionFolderReport(importer);
-    result->acquisitionTime = importer.acquisitionTime;
+    takeImporterReport(importer, result);
     countRecords(result->file, result);
 }
 

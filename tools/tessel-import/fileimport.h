@@ -20,12 +20,44 @@ struct ChannelReport
     std::optional<double> dwellTimeSeconds;
 };
 
-// What the acquisition folder beside the data file added to the import.
+// What the acquisition or batch folder added to the import, and which files served.
 struct AcquisitionFolderReport
 {
     QString instrumentName;
     QString sampleLabel;
     QString sampleLabelField; // "Sample Name" or "Comment"
+    QString methodFile;
+    QString sampleRecordFile;
+    QString instrumentFile;         // empty when no file named the instrument
+    QDateTime acquisitionInstant;   // in the offset of the file it came from
+    QString acquisitionResult;      // the batch log's verdict; empty when none
+};
+
+// A start read from the export's stamp that the acquisition time contradicts, while the stamp
+// read with day and month swapped agrees: the importer's finding.
+struct DayMonthWarning
+{
+    QString message;
+    QDateTime exportStart;
+    QDateTime swappedStart;
+    QDateTime acquisitionInstant;
+    QString dateFormat;
+    QString suggestedDateFormat;
+};
+
+// One acquisition of a batch log.
+struct BatchLogAcquisition
+{
+    QString acquisition; // the ".d" folder's name
+    QString sampleName;
+    QString result;
+};
+
+// The log of the batch that an input belongs to.
+struct BatchLogReport
+{
+    QString file;
+    QVector<BatchLogAcquisition> acquisitions;
 };
 
 // Everything one file's import announced, stored and logged.
@@ -45,8 +77,10 @@ struct ImportResult
     QStringList messages;
     QStringList errors;
     QVector<LogEntry> log;
+    QString intensityUnit; // as the export's second line writes it; empty when it names none
     std::optional<AcquisitionFolderReport> acquisitionFolder;
-    QDateTime acquisitionTime; // the acquisition folder's "AcqTime"; invalid when not read
+    std::optional<DayMonthWarning> dayMonthWarning;
+    std::optional<BatchLogReport> batchLog;
     int fileRecords = 0;
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;

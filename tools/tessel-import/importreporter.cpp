@@ -17,10 +17,8 @@ ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
 
 void ImportReporter::report(const ImportResult &result)
 {
-    const std::optional<StartTimeMismatch> mismatch =
-        crossCheckStartTime(result.start, result.acquisitionTime, timePreferences);
     if (json)
-        jsonFiles.append(importToJson(result, mismatch));
+        jsonFiles.append(importToJson(result));
     else
         writeTextReport(result, out);
     out.flush();
@@ -28,12 +26,12 @@ void ImportReporter::report(const ImportResult &result)
         printDiagnostic(QStringLiteral("%1: not recognised by any importer").arg(result.file));
     else if (!result.ok)
         printDiagnostic(QStringLiteral("%1: the import stored no data").arg(result.file));
-    if (mismatch)
-        printDiagnostic(QStringLiteral("%1: %2").arg(result.file, mismatchText(*mismatch)));
+    if (result.dayMonthWarning)
+        printDiagnostic(QStringLiteral("%1: %2").arg(result.file, result.dayMonthWarning->message));
     const bool exportedWell = exportFolder.isEmpty() || !result.ok || exportTable(result);
     const bool drawnWell = !plots || !result.ok || drawPicture(result);
     allImported = allImported && result.ok && exportedWell && drawnWell;
-    overview.add(result, mismatch.has_value());
+    overview.add(result);
     Session()->data()->forgetFile(result.file);
 }
 
@@ -81,7 +79,7 @@ int ImportReporter::finish(bool problemsBefore)
         const QJsonObject document{{QStringLiteral("files"), jsonFiles},
                                    {QStringLiteral("overview"), overview.toJson()}};
         out << QJsonDocument(document).toJson();
-    } else if (overview.fileCount() > 1) {
+    } else if (overview.fileCount() > 1 || overview.hasBatchLogs()) {
         overview.writeText(out);
     }
     out.flush();

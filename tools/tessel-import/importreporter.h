@@ -2,7 +2,6 @@
 
 #include "batchoverview.h"
 #include "plot.h"
-#include "timestampcheck.h"
 
 #include <QJsonArray>
 #include <QSet>
@@ -15,7 +14,7 @@ struct ImportResult;
 struct ToolOptions;
 
 // Reports each import as it arrives: a text summary, or an entry of the JSON document written
-// at the end, the cross-check of its start time, the CSV export and the quick-look picture.
+// at the end, the importer's date warning, the CSV export and the quick-look picture.
 // Then lets the data store forget the file, so that a batch holds one file's data at a time.
 // Remembers whether every file was imported, and what the batch overview needs.
 class ImportReporter
@@ -37,7 +36,6 @@ private:
     const bool json;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
-    const TimePreferences timePreferences = TimePreferences::current();
     QJsonArray jsonFiles;
     BatchOverview overview;
     QSet<QString> claimedOutputs;

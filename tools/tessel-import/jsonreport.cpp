@@ -56,32 +56,37 @@ QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> 
 {
     if (!folder)
         return QJsonValue();
+    const auto textOrNullIfEmpty = [](const QString &text) {
+        return text.isEmpty() ? QJsonValue() : QJsonValue(text);
+    };
     return QJsonObject{{QStringLiteral("instrumentName"), folder->instrumentName},
                        {QStringLiteral("sampleLabel"), folder->sampleLabel},
-                       {QStringLiteral("sampleLabelField"), folder->sampleLabelField}};
+                       {QStringLiteral("sampleLabelField"), folder->sampleLabelField},
+                       {QStringLiteral("methodFile"), folder->methodFile},
+                       {QStringLiteral("sampleRecordFile"), folder->sampleRecordFile},
+                       {QStringLiteral("instrumentFile"), textOrNullIfEmpty(folder->instrumentFile)},
+                       {QStringLiteral("acquisitionInstant"), timeOrNull(folder->acquisitionInstant)},
+                       {QStringLiteral("acquisitionResult"),
+                        textOrNullIfEmpty(folder->acquisitionResult)}};
 }
 
-QJsonArray warningsToJson(const std::optional<StartTimeMismatch> &mismatch)
+QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning)
 {
-    if (!mismatch)
+    if (!warning)
         return {};
-    const std::optional<QDateTime> &swapped = mismatch->swappedStart;
     return {QJsonObject{{QStringLiteral("kind"), QStringLiteral("startTimeMismatch")},
-                        {QStringLiteral("message"), mismatchText(*mismatch)},
-                        {QStringLiteral("exportStart"), isoTimeText(mismatch->exportStart)},
-                        {QStringLiteral("acquisitionTime"), isoTimeText(mismatch->acquisitionTime)},
+                        {QStringLiteral("message"), warning->message},
+                        {QStringLiteral("exportStart"), isoTimeText(warning->exportStart)},
+                        {QStringLiteral("acquisitionTime"), isoTimeText(warning->acquisitionInstant)},
                         {QStringLiteral("preference"), QStringLiteral("agilentDateFormat")},
-                        {QStringLiteral("currentValue"), mismatch->dateFormat},
-                        {QStringLiteral("suggestedValue"), mismatch->swappedDateFormat},
-                        {QStringLiteral("swappedStart"),
-                         swapped ? QJsonValue(isoTimeText(*swapped)) : QJsonValue()},
-                        {QStringLiteral("swappedStartMatches"), mismatch->swappedStartMatches}}};
+                        {QStringLiteral("currentValue"), warning->dateFormat},
+                        {QStringLiteral("suggestedValue"), warning->suggestedDateFormat},
+                        {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart)}}};
 }
 
 } // namespace
 
-QJsonObject importToJson(const ImportResult &result,
-                         const std::optional<StartTimeMismatch> &mismatch)
+QJsonObject importToJson(const ImportResult &result)
 {
     const bool imported = !result.importer.isEmpty();
     return QJsonObject{
@@ -97,10 +102,12 @@ QJsonObject importToJson(const ImportResult &result,
         {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
         {QStringLiteral("rowCount"), result.rowCount},
         {QStringLiteral("sizeInBytes"), numberOrNull(result.sizeInBytes)},
+        {QStringLiteral("intensityUnit"),
+         result.intensityUnit.isEmpty() ? QJsonValue() : QJsonValue(result.intensityUnit)},
         {QStringLiteral("channels"), channelsToJson(result.channels)},
         {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
         {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
         {QStringLiteral("log"), logToJson(result.log)},
         {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)},
-        {QStringLiteral("warnings"), warningsToJson(mismatch)}};
+        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning)}};
 }

@@ -111,7 +111,8 @@ QString PlotTarget::pathFor(const QString &inputFile) const
 bool writeQuickLook(const ImportResult &result, const QString &path, PictureFormat format,
                     const QSize &size, QString *error)
 {
-    const QuickLook look{result.stored.data(), titleOf(result), subtitleOf(result)};
+    const QuickLook look{result.stored.data(), titleOf(result), subtitleOf(result),
+                         result.intensityUnit};
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot write the picture %1: cannot create the folder %2")

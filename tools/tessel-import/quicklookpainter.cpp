@@ -207,7 +207,7 @@ void drawSeconds(QPainter &painter, const Style &style, const QRectF &plot,
     }
 }
 
-void drawAxisTitles(QPainter &painter, const Style &style, const QRectF &plot)
+void drawAxisTitles(QPainter &painter, const Style &style, const QRectF &plot, const QString &unit)
 {
     const double labelHeight = QFontMetricsF(style.label).height();
     painter.setFont(style.label);
@@ -219,7 +219,8 @@ void drawAxisTitles(QPainter &painter, const Style &style, const QRectF &plot)
     painter.translate(style.margin, plot.center().y());
     painter.rotate(-90);
     painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), labelHeight), Qt::AlignCenter,
-                     QStringLiteral("Intensity (CPS)"));
+                     unit.isEmpty() ? QStringLiteral("Intensity")
+                                    : QStringLiteral("Intensity (%1)").arg(unit));
     painter.restore();
 }
 
@@ -306,7 +307,7 @@ void paintQuickLook(QPainter &painter, const QSize &size, const QuickLook &look)
     painter.setPen(QPen(axisColour, std::max(1.0, std::round(1.5 * style.unit))));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(layout.plot);
-    drawAxisTitles(painter, style, layout.plot);
+    drawAxisTitles(painter, style, layout.plot, look.unit);
     drawLegend(painter, style, layout, names);
     drawTitles(painter, style, layout, look);
 }

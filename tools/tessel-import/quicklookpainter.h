@@ -12,6 +12,7 @@ struct QuickLook
     const RawInput *data = nullptr;
     QString title;
     QString subtitle;
+    QString unit; // the intensity unit the export names; empty when it names none
 };
 
 // Draws the picture on a device of the given size in pixels: intensity on a log10 axis against

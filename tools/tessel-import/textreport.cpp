@@ -38,9 +38,18 @@ QString storeVerdict(const ImportResult &result)
 void writeAcquisitionFolder(const AcquisitionFolderReport &folder, QTextStream &out)
 {
     out << "  Acquisition folder:\n"
-        << "    instrument:   " << folder.instrumentName << '\n'
-        << "    sample label: " << orNone(folder.sampleLabel) << " (from the \""
-        << folder.sampleLabelField << "\" field of sample_info.xml)\n";
+        << "    instrument:    " << folder.instrumentName;
+    if (!folder.instrumentFile.isEmpty())
+        out << " (from " << folder.instrumentFile << ')';
+    out << '\n'
+        << "    sample label:  " << orNone(folder.sampleLabel) << " (from the \""
+        << folder.sampleLabelField << "\" field)\n"
+        << "    acquired:      " << timeText(folder.acquisitionInstant);
+    if (!folder.acquisitionResult.isEmpty())
+        out << " (result: " << folder.acquisitionResult << ')';
+    out << '\n'
+        << "    method:        " << folder.methodFile << '\n'
+        << "    sample record: " << folder.sampleRecordFile << '\n';
 }
 
 void writeImport(const ImportResult &result, QTextStream &out)
@@ -54,6 +63,7 @@ void writeImport(const ImportResult &result, QTextStream &out)
                                    : QStringLiteral("(not announced)"))
         << '\n'
         << "  Rows:       " << result.rowCount << '\n'
+        << "  Unit:       " << orNone(result.intensityUnit) << '\n'
         << "  Channels:   " << result.channels.size() << '\n';
     for (const ChannelReport &channel : result.channels)
         out << channelLine(channel) << '\n';

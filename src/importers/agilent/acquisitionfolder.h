@@ -2,9 +2,14 @@
 
 #include "columns.h"
 
+#include "batchrecords.h"
+
+#include <QDateTime>
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
+
+#include <optional>
 
 // The acquisition folder (a name ending in ".d") that a path written by the instrument
 // software ends in, as in "D:\DATA\run.b\001.d" followed by at most two non-word characters
@@ -29,3 +34,62 @@ struct ChannelProperties
 // ones, in the given order. When the method mixes kinds, every channel gets a pair, the
 // unshifted ones (m/z, m/z), so that pairs and channels stay aligned by position.
 ChannelProperties channelProperties(const AcquisitionMethod &method, const QStringList &channels);
+
+// What the lookup of an export's acquisition folder needs to know.
+struct FolderLookupInput
+{
+    QString exportPath;
+    // The export's first line, which names its acquisition folder ("D:\DATA\run.b\001.d").
+    QByteArray firstLine;
+    QString labelField; // "Use Sample Name Field" or "Use Comment Field"
+    QString dateFormat; // reads the local times of a batch's BatchLog.csv
+};
+
+// The sample record of one acquisition: from its AcqData/sample_info.xml, or from its batch's
+// log.
+struct SampleRecord
+{
+    QString file;
+    QString sampleName;
+    QString comment;
+    QString instrumentName; // sample_info.xml only
+    // The acquisition's start as an exact instant, in the source's own offset: UTC for
+    // sample_info.xml, the instrument's offset for BatchLog.xml, local time for BatchLog.csv.
+    QDateTime acquired;
+    QString result; // the batch log's verdict ("Pass"); empty for sample_info.xml
+};
+
+// A batch's log, for reports of the whole batch.
+struct BatchLog
+{
+    QString file;
+    QVector<BatchLogEntry> entries;
+};
+
+// What the instrument software wrote about one export, and where it was found.
+struct AcquisitionFolder
+{
+    QString failure; // why the folder metadata cannot be used; empty when it can
+    QString methodFile;       // empty when none was found
+    QString sampleRecordFile; // the file that gave the record, or the sample_info.xml that failed
+    QString instrumentFile;   // empty when no file named the instrument
+    // Found whenever a record names the export's acquisition folder, even when the method is
+    // missing: its time still serves to check the export's stamp.
+    std::optional<SampleRecord> record;
+    QString sampleLabel;
+    QString instrumentName; // "Agilent ..."
+    AcquisitionMethod method;
+    std::optional<BatchLog> batchLog;
+
+    bool usable() const { return failure.isEmpty(); }
+};
+
+// Finds the method and the sample record of an export, in this order of places:
+//   method:        <acquisition>.d/AcqMethod.xml, else <batch>.b/Method/AcqMethod.xml
+//   sample record: <acquisition>.d/AcqData/sample_info.xml (beside the export when there is no
+//                  AcqData), else the entry of <batch>.b/Method/BatchLog.xml, else the row of
+//                  <batch>.b/BatchLog.csv, that names the same ".d" folder as the first line
+//   instrument:    sample_info.xml's InstrumentName, else <acquisition>.d/AcqData/Devices.xml,
+//                  else the Devices.xml of another acquisition of the batch
+// The batch places count when the export's folder stands in a folder whose name ends in ".b".
+AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input);

@@ -1,10 +1,11 @@
 #include "agilentimporter.h"
 
 #include "acquisitionfolder.h"
-#include "agilentxmlreader.h"
 #include "channelheader.h"
+#include "channelmatching.h"
 #include "datatable.h"
 #include "filelines.h"
+#include "stampreading.h"
 #include "timestamptext.h"
 
 #include <QDebug>
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTextCodec>
+#include <QVariantMap>
 
 #include <algorithm>
 #include <cctype>
@@ -40,7 +42,14 @@ const QString dateFormatKey = QStringLiteral("agilentDateFormat");
 const QString labelFieldKey = QStringLiteral("agilentXMLLabelField");
 const QString machineNameKey = QStringLiteral("importMachineName");
 
+const QString defaultDateFormat = QStringLiteral("dd MM yyyy hh mm ss");
+const QString defaultLabelField = QStringLiteral("Use Sample Name Field");
+// The dynamic property in which an import leaves what it found for hosts that want more than
+// the signals: the unit, where the folder metadata came from, the batch log, date warnings.
+const char *const importReportProperty = "importReport";
+
 const int formatTestLineLimit = 50;
+const int unitLine = 1;
 const int channelHeaderLine = 3;
 // Stamps before this instant (14 December 1970) are taken for misread dates.
 const qint64 earliestStartMSecs = 30000000LL * 1000;
@@ -123,6 +132,23 @@ QByteArray readLineStart(QFile &file, qint64 maxBytes)
     return start;
 }
 
+// The first line as the instrument software's folder check reads it: up to its LF, or the
+// whole content in a file without LF. Only the end of that text matters to the check, and a
+// Windows path is at most 32,767 characters.
+QByteArray firstLineForFolderCheck(const FileLines &lines)
+{
+    if (lines.separator() == '\n')
+        return lines.line(0);
+    const QByteArray &content = lines.content();
+    const int tail = std::min(content.size(), 64 * 1024);
+    return QByteArray::fromRawData(content.constData() + content.size() - tail, tail);
+}
+
+QString listText(const QStringList &names)
+{
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 // The working values of one import.
@@ -139,6 +165,10 @@ struct AgilentImporter::ImportRun
     QStringList channelNames;
     MassPairList massPairs;
     QList<float> dwellTimes;
+    QString unit;
+    AcquisitionFolder folder;
+    std::optional<DayMonthFinding> dayMonth;
+    QString dayMonthWarning;
 };
 
 AgilentImporter::AgilentImporter()
@@ -205,14 +235,20 @@ void AgilentImporter::importData(bool addToSession)
 void AgilentImporter::runImport(bool addToSession)
 {
     ImportRun run;
+    setProperty(importReportProperty, QVariantMap());
     if (!readFile(run))
         return;
     reportNulByte(*run.lines);
+    readIntensityUnit(run);
     run.table = std::make_unique<DataTable>(countDataLines(run.lines->content()) + 1);
     run.sampleName = sampleNameFromFirstLine(run.lines->line(0));
-    run.xmlLoaded = getXMLMetadata();
+    run.xmlLoaded = getXMLMetadata(run);
     run.timeLineOption = preference(timeLineKey, acquiredTimeOption);
-    if (!chooseStartTime(run) || !takeChannels(run) || !readTable(run))
+    publishReport(run);
+    if (!chooseStartTime(run))
+        return;
+    checkDayAndMonthOfStart(run);
+    if (!takeChannels(run) || !readTable(run))
         return;
     handOff(run, addToSession);
 }
@@ -268,6 +304,19 @@ void AgilentImporter::reportNulByte(const FileLines &lines)
                               importOrigin, now());
 }
 
+// Values are imported as written; counts per dwell time must not pass for counts per second.
+void AgilentImporter::readIntensityUnit(ImportRun &run)
+{
+    run.unit = parseIntensityUnit(run.lines->line(unitLine));
+    if (run.unit.compare(QLatin1String("Counts"), Qt::CaseInsensitive) != 0)
+        return;
+    TsLog().warningWithOrigin(
+        QStringLiteral("The file \"%1\" holds counts per dwell time (\"%2\"), not counts per "
+                       "second (CPS); the values are imported as written.")
+            .arg(fileName, run.unit),
+        importOrigin, now());
+}
+
 bool AgilentImporter::chooseStartTime(ImportRun &run)
 {
     const QString &option = run.timeLineOption;
@@ -289,6 +338,34 @@ bool AgilentImporter::chooseStartTime(ImportRun &run)
         return false;
     }
     return true;
+}
+
+// A month-first stamp read day-first (or the other way round) gives a valid, wrong date when the
+// day is 12 or less. The batch or acquisition folder's own time of the acquisition tells.
+void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
+{
+    if (!run.folder.record || run.timeLineOption.contains(QLatin1String("XML")))
+        return;
+    const auto stampText = findStampText(run.lines->content(), run.lines->separator(), run.timeLineOption);
+    const auto stamp = stampText ? normaliseTimeStamp(*stampText) : std::nullopt;
+    if (!stamp)
+        return;
+    const QString format = preference(dateFormatKey, defaultDateFormat);
+    run.dayMonth = checkDayAndMonth(*stamp, format, run.start, run.folder.record->acquired);
+    if (!run.dayMonth)
+        return;
+    const DayMonthFinding &finding = *run.dayMonth;
+    run.dayMonthWarning =
+        QStringLiteral("The time stamp \"%1\" of \"%2\" reads as %3 under agilentDateFormat "
+                       "\"%4\", more than 14 hours from the acquisition time %5 that %6 gives; "
+                       "read with day and month swapped it is %7, which agrees. Set "
+                       "agilentDateFormat to \"%8\" to read it right; the import keeps the "
+                       "first reading.")
+            .arg(*stamp, fileName, finding.exportStart.toString(Qt::ISODate), format,
+                 finding.acquisitionInstant.toString(Qt::ISODate), run.folder.record->file,
+                 finding.swappedStart.toString(Qt::ISODate), finding.suggestedDateFormat);
+    TsLog().warningWithOrigin(run.dayMonthWarning, importOrigin, now());
+    publishReport(run);
 }
 
 bool AgilentImporter::takeChannels(ImportRun &run)
@@ -327,18 +404,48 @@ void AgilentImporter::takeAcquisitionFolderChannels(ImportRun &run)
     run.dwellTimes = dwellTimes;
     run.massPairs = massPairs;
     machineName = instrumentName;
+    orderChannelsAsTheHeader(run);
+}
 
-    // The method names the channels; the data lines give values by position.
+// The method lists channels by mass; the data lines give values in the header's order. When the
+// header names exactly the method's channels, each channel takes the header's position, so no
+// value lands under another channel. Otherwise values go to channels by position, with a
+// warning that says what does not agree.
+void AgilentImporter::orderChannelsAsTheHeader(ImportRun &run)
+{
+    const ChannelHeader header = run.lines->count() > channelHeaderLine
+                                     ? parseChannelHeader(run.lines->line(channelHeaderLine))
+                                     : ChannelHeader();
+    std::optional<ChannelMatch> match;
+    if (header.recognised) {
+        match = matchChannels(run.folder.method, run.channelNames, header);
+        if (match->headerOrder) {
+            run.channelNames = *match->headerOrder;
+            const ChannelProperties properties = channelProperties(run.folder.method, run.channelNames);
+            run.dwellTimes = properties.dwellTimes;
+            run.massPairs = properties.massPairs;
+            return;
+        }
+    }
     const int firstDataLine = channelHeaderLine + 1;
-    if (run.lines->count() <= firstDataLine)
+    const int values = run.lines->count() > firstDataLine
+                           ? valueFieldCount(run.lines->line(firstDataLine))
+                           : run.channelNames.size();
+    const bool countsDiffer = values != run.channelNames.size();
+    if (!countsDiffer && (!match || (match->onlyInMethod.isEmpty() && match->onlyInHeader.isEmpty())))
         return;
-    const int values = valueFieldCount(run.lines->line(firstDataLine));
-    if (values != run.channelNames.size())
-        TsLog().warningWithOrigin(
-            QStringLiteral("The acquisition method of \"%1\" lists %2 channels but its first data "
-                           "line holds %3 values; values are given to channels by position.")
-                .arg(fileName, QString::number(run.channelNames.size()), QString::number(values)),
-            importOrigin, now());
+    QString warning =
+        countsDiffer
+            ? QStringLiteral("The acquisition method of \"%1\" lists %2 channels but its first "
+                             "data line holds %3 values; values are given to channels by position.")
+                  .arg(fileName, QString::number(run.channelNames.size()), QString::number(values))
+            : QStringLiteral("The channels of the acquisition method of \"%1\" are not those of "
+                             "its channel header; values are given to channels by position.")
+                  .arg(fileName);
+    if (match)
+        warning += QStringLiteral(" Only in the method: %1. Only in the channel header: %2.")
+                       .arg(listText(match->onlyInMethod), listText(match->onlyInHeader));
+    TsLog().warningWithOrigin(warning, importOrigin, now());
 }
 
 bool AgilentImporter::readTable(ImportRun &run)
@@ -487,8 +594,9 @@ QDateTime AgilentImporter::getDateTimeFromCSV(const FileLines &lines)
                       QStringLiteral("Time stamp error. See messages for details."));
         return {};
     }
-    const QString format = preference(dateFormatKey, QStringLiteral("dd MM yyyy hh mm ss"));
-    const QDateTime start = convertTimeStamp(*stamp, format);
+    const QString format = preference(dateFormatKey, defaultDateFormat);
+    const LocalReading reading = readLocalStamp(*stamp, format);
+    const QDateTime &start = reading.time;
     if (!start.isValid() || start.toMSecsSinceEpoch() < earliestStartMSecs) {
         const QString error =
             QStringLiteral("Could not load the file \"%1\" due to an impossible or invalid time "
@@ -498,69 +606,109 @@ QDateTime AgilentImporter::getDateTimeFromCSV(const FileLines &lines)
         failTimeStamp(origin, error, error, QStringLiteral("A problem occurred. Check messages."));
         return {};
     }
+    if (reading.inClockChangeGap)
+        TsLog().warningWithOrigin(
+            QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the local clock "
+                           "skips at its change to summer time; it is read as %3, the time the "
+                           "clock shows that much later.")
+                .arg(*stamp, fileName, start.toString(Qt::ISODate)),
+            origin, now());
     return start;
 }
 
-bool AgilentImporter::getXMLMetadata()
+bool AgilentImporter::getXMLMetadata(ImportRun &run)
 {
-    const QFileInfo dataFile(fileName);
-    QDir folder = dataFile.absoluteDir();
-    const QString methodPath = folder.absoluteFilePath(QStringLiteral("AcqMethod.xml"));
-    folder.cd(QStringLiteral("AcqData"));
-    const QString sampleInfoPath = folder.absoluteFilePath(QStringLiteral("sample_info.xml"));
-    if (!QFileInfo::exists(methodPath) || !QFileInfo::exists(sampleInfoPath))
+    const QString labelField = preference(labelFieldKey, defaultLabelField);
+    run.folder = lookUpAcquisitionFolder({fileName, firstLineForFolderCheck(*run.lines), labelField,
+                                          preference(dateFormatKey, defaultDateFormat)});
+    const AcquisitionFolder &folder = run.folder;
+    const QString origin = AGILENT_ORIGIN("AgilentImporter::getXMLMetadata");
+    if (!folder.methodFile.isEmpty() && !folder.sampleRecordFile.isEmpty())
+        TsLog().debugWithOrigin(QStringLiteral("Loading Agilent xml files\r%1\r%2")
+                                    .arg(folder.methodFile, folder.sampleRecordFile),
+                                origin, now());
+    if (!folder.usable()) {
+        if (folder.methodFile.isEmpty() && folder.sampleRecordFile.isEmpty())
+            return false; // nothing to look at: the export travels alone
+        TsLog().debugWithOrigin(QStringLiteral("No acquisition folder metadata for %1: %2")
+                                    .arg(fileName, folder.failure),
+                                origin, now());
         return false;
-    TsLog().debugWithOrigin(
-        QStringLiteral("Loading Agilent xml files\r%1\r%2").arg(methodPath, sampleInfoPath),
-        AGILENT_ORIGIN("AgilentImporter::getXMLMetadata"), now());
-
-    const QHash<QString, QVariant> &sampleInfo = *(new AgilentXmlReader(this, sampleInfoPath))->read();
-    const auto fieldValue = [&](const QString &field) {
-        return sampleInfo.value(field).toHash().value(QStringLiteral("Value")).toString();
-    };
-    if (!sampleInfo.contains(QStringLiteral("AcqTime")))
-        return false;
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QString firstLine = QString::fromUtf8(file.readLine());
-    file.close();
-    const QString folderName = acquisitionFolderName(fieldValue(QStringLiteral("Data File")));
-    if (folderName.isEmpty() || folderName != acquisitionFolderName(firstLine))
-        return false;
-
-    const QString labelField = preference(labelFieldKey, QStringLiteral("Use Sample Name Field"));
-    if (labelField == QLatin1String("Use Sample Name Field"))
-        sampleLabel = fieldValue(QStringLiteral("Sample Name"));
-    else if (labelField == QLatin1String("Use Comment Field"))
-        sampleLabel = fieldValue(QStringLiteral("Comment"));
-    else
-        return false;
-    instrumentName =
-        (QStringLiteral("Agilent ") + fieldValue(QStringLiteral("InstrumentName"))).simplified();
-    QDateTime acquired = QDateTime::fromString(fieldValue(QStringLiteral("AcqTime")),
-                                               QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
-    acquired.setTimeSpec(Qt::UTC);
-    acquisitionTime = acquired.toLocalTime();
-    if (!acquisitionTime.isValid())
-        return false;
-
-    const AcquisitionMethod &method = *(new AgilentXmlReader(this, methodPath))->read();
-    if (method.size() > maxChannels) {
+    }
+    if (!folder.instrumentFile.isEmpty() && folder.instrumentFile != folder.sampleRecordFile)
+        TsLog().debugWithOrigin(
+            QStringLiteral("Instrument name from %1").arg(folder.instrumentFile), origin, now());
+    if (folder.method.size() > maxChannels) {
         TsLog().warningWithOrigin(
             QStringLiteral("The acquisition method \"%1\" lists %2 channels, more than the %3 an "
                            "import takes; the acquisition folder is not used.")
-                .arg(methodPath, QString::number(method.size()), QString::number(maxChannels)),
+                .arg(folder.methodFile, QString::number(folder.method.size()),
+                     QString::number(maxChannels)),
             importOrigin, now());
         return false;
     }
-    channelOrder = orderedChannels(method);
+    sampleLabel = folder.sampleLabel;
+    instrumentName = folder.instrumentName;
+    acquisitionTime = folder.record->acquired.toLocalTime();
+    channelOrder = orderedChannels(folder.method);
     // Each import hands on its own method's properties, never an earlier import's.
-    const ChannelProperties properties = channelProperties(method, channelOrder);
+    const ChannelProperties properties = channelProperties(folder.method, channelOrder);
     dwellTimes = properties.dwellTimes;
     massPairs = properties.massPairs;
     return true;
+}
+
+namespace {
+
+QVariantMap folderReport(const AcquisitionFolder &folder, const QString &labelField)
+{
+    return {{QStringLiteral("methodFile"), folder.methodFile},
+            {QStringLiteral("sampleRecordFile"), folder.sampleRecordFile},
+            {QStringLiteral("instrumentFile"), folder.instrumentFile},
+            {QStringLiteral("instrumentName"), folder.instrumentName},
+            {QStringLiteral("sampleLabel"), folder.sampleLabel},
+            {QStringLiteral("sampleLabelField"), labelField == defaultLabelField
+                                                     ? QStringLiteral("Sample Name")
+                                                     : QStringLiteral("Comment")},
+            {QStringLiteral("acquisitionInstant"), folder.record->acquired},
+            {QStringLiteral("acquisitionResult"), folder.record->result}};
+}
+
+QVariantMap batchLogReport(const BatchLog &log)
+{
+    QVariantList entries;
+    for (const BatchLogEntry &entry : log.entries)
+        entries.append(QVariantMap{{QStringLiteral("acquisition"), acquisitionFolderName(entry.dataFile)},
+                                   {QStringLiteral("sampleName"), entry.sampleName},
+                                   {QStringLiteral("result"), entry.result}});
+    return {{QStringLiteral("file"), log.file}, {QStringLiteral("entries"), entries}};
+}
+
+QVariantMap dayMonthReport(const DayMonthFinding &finding, const QString &warning)
+{
+    return {{QStringLiteral("message"), warning},
+            {QStringLiteral("exportStart"), finding.exportStart},
+            {QStringLiteral("swappedStart"), finding.swappedStart},
+            {QStringLiteral("acquisitionInstant"), finding.acquisitionInstant},
+            {QStringLiteral("dateFormat"), finding.dateFormat},
+            {QStringLiteral("suggestedDateFormat"), finding.suggestedDateFormat}};
+}
+
+} // namespace
+
+void AgilentImporter::publishReport(const ImportRun &run)
+{
+    QVariantMap report;
+    if (!run.unit.isEmpty())
+        report.insert(QStringLiteral("intensityUnit"), run.unit);
+    if (run.xmlLoaded)
+        report.insert(QStringLiteral("acquisitionFolder"),
+                      folderReport(run.folder, preference(labelFieldKey, defaultLabelField)));
+    if (run.folder.batchLog)
+        report.insert(QStringLiteral("batchLog"), batchLogReport(*run.folder.batchLog));
+    if (run.dayMonth)
+        report.insert(QStringLiteral("dayMonthCheck"), dayMonthReport(*run.dayMonth, run.dayMonthWarning));
+    setProperty(importReportProperty, report);
 }
 
 void AgilentImporter::failOpen(const QString &reason)

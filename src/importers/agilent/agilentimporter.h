@@ -38,9 +38,12 @@ private:
     void runImport(bool addToSession);
     bool readFile(ImportRun &run);
     void reportNulByte(const FileLines &lines);
+    void readIntensityUnit(ImportRun &run);
     bool chooseStartTime(ImportRun &run);
+    void checkDayAndMonthOfStart(ImportRun &run);
     bool takeChannels(ImportRun &run);
     void takeAcquisitionFolderChannels(ImportRun &run);
+    void orderChannelsAsTheHeader(ImportRun &run);
     bool readTable(ImportRun &run);
     void reportUncountedRows(const FileLines &lines, int rowsRead);
     void handOff(ImportRun &run, bool addToSession);
@@ -48,7 +51,8 @@ private:
     void addToDataStore(const ImportRun &run);
 
     QDateTime getDateTimeFromCSV(const FileLines &lines);
-    bool getXMLMetadata();
+    bool getXMLMetadata(ImportRun &run);
+    void publishReport(const ImportRun &run);
 
     // Failure exits: each writes its log entry and ends the import with its closing signals.
     void failOpen(const QString &reason);

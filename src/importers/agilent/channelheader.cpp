@@ -66,3 +66,9 @@ ChannelHeader parseChannelHeader(const QByteArray &line)
     }
     return header;
 }
+
+QString parseIntensityUnit(const QByteArray &line)
+{
+    const QList<QByteArray> fields = line.split(',');
+    return fields.size() < 2 ? QString() : QString::fromUtf8(fields.at(1)).trimmed();
+}

@@ -18,3 +18,7 @@ struct ChannelHeader
 // Reads an English header ("Time [Sec],Li7,..."), the Chinese software's header (GB18030) or a
 // mass-shifted header ("Time [Sec],Ti48 -> 64,...").
 ChannelHeader parseChannelHeader(const QByteArray &line);
+
+// The unit that an export's second line names, as written: "CPS" in "Intensity Vs Time,CPS",
+// "Counts" in "Intensity Vs Time,Counts,,,"; empty when the line names none.
+QString parseIntensityUnit(const QByteArray &line);

@@ -1,0 +1,54 @@
+#include "stampreading.h"
+
+#include "abstractimporter.h"
+
+#include <QRegularExpression>
+
+namespace {
+const qint64 maxZoneDifferenceMSecs = 14 * 3600 * 1000LL;
+}
+
+LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat)
+{
+    const QDateTime converted = AbstractImporter::convertTimeStamp(stamp, dateFormat);
+    if (converted.isValid() || !converted.date().isValid() || !converted.time().isValid())
+        return {converted, false};
+    // A local date-time that does not exist: the clock jumped over it. Read with the offset in
+    // force before the jump, it is the instant the clock shows that much later.
+    const int offsetBefore =
+        QDateTime(converted.date().addDays(-1), converted.time(), Qt::LocalTime).offsetFromUtc();
+    const QDateTime wallClockAsUtc(converted.date(), converted.time(), Qt::UTC);
+    return {wallClockAsUtc.addSecs(-offsetBefore).toLocalTime(), true};
+}
+
+QString formatWithDayAndMonthSwapped(const QString &dateFormat)
+{
+    static const QRegularExpression dayField(QStringLiteral("d+"));
+    static const QRegularExpression monthField(QStringLiteral("M+"));
+    const QRegularExpressionMatch day = dayField.match(dateFormat);
+    const QRegularExpressionMatch month = monthField.match(dateFormat);
+    if (!day.hasMatch() || !month.hasMatch())
+        return dateFormat;
+    const bool dayFirst = day.capturedStart() < month.capturedStart();
+    const QRegularExpressionMatch &earlier = dayFirst ? day : month;
+    const QRegularExpressionMatch &later = dayFirst ? month : day;
+    // The later field first, so that the earlier one's position still holds.
+    QString swapped = dateFormat;
+    swapped.replace(later.capturedStart(), later.capturedLength(), earlier.captured());
+    swapped.replace(earlier.capturedStart(), earlier.capturedLength(), later.captured());
+    return swapped;
+}
+
+std::optional<DayMonthFinding> checkDayAndMonth(const QString &stamp, const QString &dateFormat,
+                                                const QDateTime &start,
+                                                const QDateTime &acquisitionInstant)
+{
+    if (!start.isValid() || !acquisitionInstant.isValid()
+        || qAbs(start.msecsTo(acquisitionInstant)) <= maxZoneDifferenceMSecs)
+        return std::nullopt;
+    const QString swappedFormat = formatWithDayAndMonthSwapped(dateFormat);
+    const QDateTime swapped = readLocalStamp(stamp, swappedFormat).time;
+    if (!swapped.isValid() || qAbs(swapped.msecsTo(acquisitionInstant)) > maxZoneDifferenceMSecs)
+        return std::nullopt;
+    return DayMonthFinding{start, swapped, acquisitionInstant, dateFormat, swappedFormat};
+}
