@@ -28,6 +28,16 @@ private slots:
     void channelCountMismatchIsReported();
     void bundledExamples_data();
     void bundledExamples();
+    void batchLayouts_data();
+    void batchLayouts();
+    void channelsFollowTheHeader_data();
+    void channelsFollowTheHeader();
+    void intensityUnit_data();
+    void intensityUnit();
+    void clockChange_data();
+    void clockChange();
+    void monthFirstStampBesideBatchLog();
+    void asynchronousImportOfAFolder();
 
 private:
     QTemporaryDir dir;
@@ -43,7 +53,25 @@ struct Element
     QString dwell;
 };
 
-// An acquisition folder <name>.d with the export, AcqMethod.xml and AcqData/sample_info.xml.
+// One acquisition as a batch log records it.
+struct BatchEntry
+{
+    QString dataFile;
+    QString sample;
+    QString time;
+    QString result;
+};
+
+// Where the instrument software keeps the method and the sample record.
+enum Layout {
+    InFolder, // <name>.d/AcqMethod.xml and <name>.d/AcqData/sample_info.xml
+    BatchXml, // demo.b/Method/AcqMethod.xml and demo.b/Method/BatchLog.xml
+    BatchCsv, // demo.b/Method/AcqMethod.xml and demo.b/BatchLog.csv
+    BatchBoth // both batch logs, the XML one without this acquisition
+};
+
+// An acquisition folder <name>.d with the export, its method and its sample record, laid out as
+// the layout says.
 struct Acquisition
 {
     QString folderName = QStringLiteral("Run1.d");
@@ -57,21 +85,67 @@ struct Acquisition
     QList<QByteArray> rows{"0.5,1,2", "1.0,3,4"};
     QByteArray lineEnd = "\r\n";
     QList<Element> elements{{"Na", "23", "", "0.002"}, {"Li", "7", "", "0.005"}};
+    Layout layout = InFolder;
+    QByteArray stampLine = "Acquired      : 18/11/2020 14:24:29 using Batch demo.b";
+    QByteArray unitLine = "Intensity Vs Time,CPS";
+    QList<BatchEntry> log{{"D:\\DATA\\demo.b\\Run0.d", "B-00", "2020-11-18T14:20:00+11:00", "Pass"},
+                        {"D:\\DATA\\demo.b\\Run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}};
+    QString devices; // "model serial" of Run1.d/AcqData/Devices.xml; empty: none
 
     QString writeTo(const QString &root) const
     {
         QDir folder(root);
+        if (layout != InFolder) {
+            folder.mkpath(QStringLiteral("demo.b/Method"));
+            folder.cd(QStringLiteral("demo.b"));
+        }
         folder.mkpath(folderName + (withAcqData ? QStringLiteral("/AcqData") : QString()));
-        folder.cd(folderName);
-        QByteArray csv = exportText(rows, header, "Acquired      : 18/11/2020 14:24:29 using Batch demo.b", lineEnd);
+        QByteArray csv = exportText(rows, header, stampLine, lineEnd);
         csv.replace(0, csv.indexOf('\r') < 0 ? csv.indexOf('\n') : csv.indexOf(lineEnd), firstLine);
-        const QString csvPath = folder.filePath(QStringLiteral("Run1.csv"));
+        csv.replace("Intensity Vs Time,CPS", unitLine);
+        const QString csvPath = folder.filePath(folderName + QStringLiteral("/Run1.csv"));
         writeBytes(csvPath, csv);
-        writeBytes(folder.filePath(QStringLiteral("AcqMethod.xml")), method());
-        writeBytes(folder.filePath(withAcqData ? QStringLiteral("AcqData/sample_info.xml")
-                                               : QStringLiteral("sample_info.xml")),
-                   sampleInfo());
+        if (!devices.isEmpty())
+            writeBytes(folder.filePath(folderName + QStringLiteral("/AcqData/Devices.xml")),
+                       "<Devices><Version>1</Version><Device><Name>ICPQQQ</Name><ModelNumber>"
+                           + devices.section(' ', 0, 0).toUtf8() + "</ModelNumber><SerialNumber>"
+                           + devices.section(' ', 1).toUtf8() + "</SerialNumber></Device></Devices>");
+        if (layout == InFolder) {
+            folder.cd(folderName);
+            writeBytes(folder.filePath(QStringLiteral("AcqMethod.xml")), method());
+            writeBytes(folder.filePath(withAcqData ? QStringLiteral("AcqData/sample_info.xml")
+                                                   : QStringLiteral("sample_info.xml")),
+                       sampleInfo());
+            return csvPath;
+        }
+        writeBytes(folder.filePath(QStringLiteral("Method/AcqMethod.xml")), method());
+        if (layout == BatchXml || layout == BatchBoth)
+            writeBytes(folder.filePath(QStringLiteral("Method/BatchLog.xml")), batchLogXml());
+        if (layout == BatchCsv || layout == BatchBoth)
+            writeBytes(folder.filePath(QStringLiteral("BatchLog.csv")), batchLogCsv());
         return csvPath;
+    }
+
+    QByteArray batchLogXml() const
+    {
+        QByteArray xml = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<BatchLogDataSet xmlns=\"BatchLog\">\r\n";
+        for (const BatchEntry &e : log) {
+            if (layout == BatchBoth && e.dataFile.endsWith(folderName))
+                continue;
+            xml += QStringLiteral("<BatchLogInfo><AcqDateTime>%1</AcqDateTime><AcqResult>%2</AcqResult><DataFileName>%3</DataFileName><SampleName>%4</SampleName><ErrorMessage /></BatchLogInfo>\r\n")
+                       .arg(e.time, e.result, e.dataFile, e.sample).toUtf8();
+        }
+        return xml + "</BatchLogDataSet>";
+    }
+
+    // The CSV log writes local times as the instrument's clock shows them.
+    QByteArray batchLogCsv() const
+    {
+        QByteArray csv = "#,Acq. Date-Time,Sample Type,Sample Name,Vial#,File Name,Acquisition Result,Comment,\r\n";
+        int row = 1;
+        for (const BatchEntry &e : log)
+            csv += QStringLiteral("%1,%2,Sample,%3,<Manual>,%4,%5,-,\r\n").arg(row++).arg(e.time, e.sample, e.dataFile, e.result).toUtf8();
+        return csv;
     }
 
     QByteArray method() const
@@ -105,7 +179,19 @@ struct Acquisition
 
 } // namespace
 Q_DECLARE_METATYPE(QList<Element>)
+Q_DECLARE_METATYPE(QList<BatchEntry>)
+Q_DECLARE_METATYPE(Layout)
 namespace {
+
+QStringList warningsLogged()
+{
+    QStringList warnings;
+    for (const LogEntry &entry : TsLog().entries()) {
+        if (entry.level == LogEntry::Warning)
+            warnings.append(entry.message);
+    }
+    return warnings;
+}
 
 QStringList pairTexts(const MassPairList &pairs)
 {
@@ -340,12 +426,7 @@ void TestAcquisitionFolder::channelCountMismatchIsReported()
     AgilentImporter importer;
     importer.fileName = acquisition.writeTo(root.path());
     importer.importData(true);
-    QStringList warnings;
-    for (const LogEntry &entry : TsLog().entries()) {
-        if (entry.level == LogEntry::Warning)
-            warnings.append(entry.message);
-    }
-    QCOMPARE(warnings, QStringList{QStringLiteral("The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 values; values are given to channels by position. Only in the method: Mg24. Only in the channel header: none.").arg(importer.fileName)});
+    QCOMPARE(warningsLogged(), QStringList{QStringLiteral("The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 values; values are given to channels by position. Only in the method: Mg24. Only in the channel header: none.").arg(importer.fileName)});
     QVERIFY(Session()->data()->rawInputFor(importer.fileName)); // the import goes on
 }
 
@@ -382,6 +463,292 @@ void TestAcquisitionFolder::bundledExamples()
     QVERIFY(stored->machineName.startsWith(QStringLiteral("Agilent G8")));
     for (const LogEntry &entry : TsLog().entries())
         QVERIFY2(entry.level != LogEntry::Warning, qPrintable(entry.message));
+}
+
+void TestAcquisitionFolder::batchLayouts_data()
+{
+    QTest::addColumn<Layout>("layout");
+    QTest::addColumn<QList<BatchEntry>>("log");
+    QTest::addColumn<QString>("devices");
+    QTest::addColumn<QString>("recordFile");  // the sample record's file name; empty: folder not used
+    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QString>("machine");
+    QTest::addColumn<QDateTime>("instant");
+    const Acquisition usual;
+    const QDateTime withOffset = QDateTime::fromString("2020-11-18T14:24:29+11:00", Qt::ISODate);
+    const QString other = "D:\\DATA\\demo.b\\Run2.d";
+    QTest::newRow("batch log XML names the folder")
+        << BatchXml << usual.log << "G3665A SG1" << "BatchLog.xml" << "B-01" << "Agilent G3665A SG1" << withOffset;
+    QTest::newRow("batch log XML without Devices.xml")
+        << BatchXml << usual.log << "" << "BatchLog.xml" << "B-01" << "Agilent" << withOffset;
+    QTest::newRow("batch log entries name other folders only")
+        << BatchXml << QList<BatchEntry>{{other, "B-02", "2020-11-18T14:30:00+11:00", "Pass"}} << ""
+        << "" << "Run1.d" << "" << QDateTime();
+    QTest::newRow("entry names the folder in another case")
+        << BatchXml << QList<BatchEntry>{{"D:\\DATA\\demo.b\\run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}}
+        << "" << "" << "Run1.d" << "" << QDateTime();
+    QTest::newRow("BatchLog.csv only, local clock")
+        << BatchCsv << QList<BatchEntry>{{other, "B-02", "18/11/2020 2:30:00 PM", "Pass"}, {"D:\\DATA\\demo.b\\Run1.d", "B-01", "18/11/2020 2:24:29 PM", "Fail"}}
+        << "" << "BatchLog.csv" << "B-01" << "Agilent" << QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29));
+    QTest::newRow("XML log lacks the folder, CSV log has it")
+        << BatchBoth << QList<BatchEntry>{{other, "B-02", "2020-11-18T14:30:00+11:00", "Pass"}, {"D:\\DATA\\demo.b\\Run1.d", "B-01", "2020/11/18 14:24:29", "Pass"}}
+        << "" << "BatchLog.csv" << "B-01" << "Agilent" << QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29));
+    QTest::newRow("re-run acquisition: the last entry wins")
+        << BatchXml << QList<BatchEntry>{{"D:\\DATA\\demo.b\\Run1.d", "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.log.at(1)}
+        << "" << "BatchLog.xml" << "B-01" << "Agilent" << withOffset;
+}
+
+void TestAcquisitionFolder::batchLayouts()
+{
+    QFETCH(Layout, layout);
+    QFETCH(QList<BatchEntry>, log);
+    QFETCH(QString, devices);
+    QFETCH(QString, recordFile);
+    QFETCH(QString, sample);
+    QFETCH(QString, machine);
+    QFETCH(QDateTime, instant);
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.layout = layout;
+    acquisition.log = log;
+    acquisition.devices = devices;
+    acquisition.header = "Time [Sec],Na23,Li7";
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    SignalLog signalLog(importer);
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QVERIFY2(signalLog.entries.contains("sampleNames(" + sample + ")"), qPrintable(signalLog.entries.join('\n')));
+    QCOMPARE(stored->machineName, machine);
+    const QVariantMap report = importer.property("importReport").toMap();
+    const QVariantMap folder = report.value("acquisitionFolder").toMap();
+    QCOMPARE(QFileInfo(folder.value("sampleRecordFile").toString()).fileName(), recordFile);
+    QVERIFY(report.contains("batchLog")); // every batch layout has a log for the overview
+    if (recordFile.isEmpty()) {
+        QVERIFY(stored->dwellTimes.isEmpty());
+        return;
+    }
+    QCOMPARE(stored->channelNames, (QStringList{"Na23", "Li7"}));
+    QCOMPARE(stored->dwellTimes, (QList<float>{0.002f, 0.005f}));
+    QVERIFY(folder.value("methodFile").toString().endsWith("demo.b/Method/AcqMethod.xml"));
+    QCOMPARE(folder.value("instrumentFile").toString().isEmpty(), devices.isEmpty());
+    const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
+    QCOMPARE(acquired, instant);
+    QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
+    QCOMPARE(importer.acquisitionTime, instant);
+}
+
+void TestAcquisitionFolder::channelsFollowTheHeader_data()
+{
+    QTest::addColumn<QList<Element>>("elements");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QStringList>("channels");
+    QTest::addColumn<QStringList>("pairs");
+    QTest::addColumn<QList<double>>("values"); // the first row, by channel
+    QTest::addColumn<QString>("warning");      // a part of the one warning; empty: none
+    QTest::newRow("header order differs from the method's m/z order")
+        << QList<Element>{{"Li", "7", "", "0.01"}, {"Pb", "208", "", "0.02"}} << QByteArray("Time [Sec],Pb208,Li7")
+        << QByteArray("0.5,100,7") << QStringList{"Pb208", "Li7"} << QStringList() << QList<double>{100, 7} << QString();
+    QTest::newRow("single-quad method of a tandem instrument: SelectedMZ equal to MZ")
+        << QList<Element>{{"Li", "7", "7", "0.01"}, {"Pb", "208", "208", "0.02"}} << QByteArray("Time [Sec],Pb208,Li7")
+        << QByteArray("0.5,100,7") << QStringList{"Pb208", "Li7"} << QStringList{"208>208", "7>7"} << QList<double>{100, 7} << QString();
+    QTest::newRow("MS/MS with a repeated element")
+        << QList<Element>{{"Ti", "64", "48", "0.01"}, {"Ti", "48", "48", "0.02"}, {"P", "47", "31", "0.03"}}
+        << QByteArray("Time [Sec],Ti48 -> 64,Ti48 -> 48,P31 -> 47") << QByteArray("0.5,64,48,31")
+        << QStringList{"Ti48", "Ti48_48", "P31"} << QStringList{"48>64", "48>48", "31>47"} << QList<double>{64, 48, 31} << QString();
+    QTest::newRow("a channel on one side only: by position, named in the warning")
+        << QList<Element>{{"Li", "7", "", "0.01"}, {"Mg", "24", "", "0.02"}} << QByteArray("Time [Sec],Na23,Li7")
+        << QByteArray("0.5,23,7") << QStringList{"Li7", "Mg24"} << QStringList() << QList<double>{23, 7}
+        << "Only in the method: Mg24. Only in the channel header: Na23.";
+    QTest::newRow("unreadable header: method order, no warning")
+        << QList<Element>{{"Li", "7", "", "0.01"}, {"Pb", "208", "", "0.02"}} << QByteArray("not a header")
+        << QByteArray("0.5,1,2") << QStringList{"Li7", "Pb208"} << QStringList() << QList<double>{1, 2} << QString();
+}
+
+void TestAcquisitionFolder::channelsFollowTheHeader()
+{
+    QFETCH(QList<Element>, elements);
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, row);
+    QFETCH(QStringList, channels);
+    QFETCH(QStringList, pairs);
+    QFETCH(QList<double>, values);
+    QFETCH(QString, warning);
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.elements = elements;
+    acquisition.header = header;
+    acquisition.rows = {row, row};
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    SignalLog log(importer);
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QCOMPARE(stored->channelNames, channels);
+    QCOMPARE(pairTexts(stored->massPairs), pairs);
+    for (int i = 0; i < channels.size(); ++i) {
+        QCOMPARE(stored->channels.value(channels.at(i))[0], values.at(i));
+        // Each channel keeps its own dwell time and pair wherever it stands.
+        const Element element = *std::find_if(elements.cbegin(), elements.cend(), [&](const Element &e) {
+            return channels.at(i).startsWith(e.symbol) && (e.selectedMz.isEmpty() || pairs.at(i) == e.selectedMz + '>' + e.mz);
+        });
+        QCOMPARE(stored->dwellTimes.at(i), element.dwell.toFloat());
+    }
+    const QStringList warnings = warningsLogged();
+    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+    if (!warning.isEmpty())
+        QVERIFY2(warnings.first().contains(warning), qPrintable(warnings.first()));
+}
+
+void TestAcquisitionFolder::intensityUnit_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("CPS") << QByteArray("Intensity Vs Time,CPS") << "CPS" << false;
+    QTest::newRow("Counts, padded by a spreadsheet") << QByteArray("Intensity Vs Time,Counts,,,") << "Counts" << true;
+    QTest::newRow("no unit") << QByteArray("Intensity Vs Time,,,,") << "" << false;
+}
+
+void TestAcquisitionFolder::intensityUnit()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, unit);
+    QFETCH(bool, warned);
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.unitLine = line;
+    acquisition.acqTime.clear(); // the export alone
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QCOMPARE(stored->channels.value("Li7")[0], 1.0); // values as written, whatever the unit
+    QCOMPARE(importer.property("importReport").toMap().value("intensityUnit").toString(), unit);
+    const QStringList warnings = warningsLogged();
+    QCOMPARE(warnings.size(), warned ? 1 : 0);
+    if (warned)
+        QVERIFY(warnings.first().contains("counts per dwell time (\"Counts\"), not counts per second"));
+}
+
+void TestAcquisitionFolder::clockChange_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QByteArray>("stamp");
+    QTest::addColumn<QString>("acqTime");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<bool>("gapWarning");
+    const QString cet = "Europe/Berlin";
+    QTest::newRow("Berlin: stamp in the skipped hour reads one hour later")
+        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 02:30:00") << "" << ""
+        << QDateTime(QDate(2021, 3, 28), QTime(1, 30), Qt::UTC) << true;
+    QTest::newRow("New York: stamp in the skipped hour reads one hour later")
+        << QByteArray("America/New_York") << QByteArray("14/03/2021 02:30:00") << "" << ""
+        << QDateTime(QDate(2021, 3, 14), QTime(7, 30), Qt::UTC) << true;
+    QTest::newRow("Berlin: the hour after the change is as written")
+        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 03:30:00") << "" << ""
+        << QDateTime(QDate(2021, 3, 28), QTime(1, 30), Qt::UTC) << false;
+    QTest::newRow("Berlin: AcqTime in the local clock's skipped hour is a valid UTC time")
+        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 04:30:00") << "2021-03-28T02:30:00Z" << "Use XML Time"
+        << QDateTime(QDate(2021, 3, 28), QTime(2, 30), Qt::UTC) << false;
+    QTest::newRow("New York: AcqTime in the local clock's skipped hour is a valid UTC time")
+        << QByteArray("America/New_York") << QByteArray("13/03/2021 21:30:00") << "2021-03-14T02:30:00Z" << "Use XML Time"
+        << QDateTime(QDate(2021, 3, 14), QTime(2, 30), Qt::UTC) << false;
+}
+
+void TestAcquisitionFolder::clockChange()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QByteArray, stamp);
+    QFETCH(QString, acqTime);
+    QFETCH(QString, option);
+    QFETCH(QDateTime, start);
+    QFETCH(bool, gapWarning);
+    if (qgetenv("TZ") != zone)
+        QSKIP("a case of another time zone");
+    if (!option.isEmpty())
+        QSettings().setValue(QStringLiteral("agilentTimeLineOption"), option);
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.stampLine = "Acquired      : " + stamp + " using Batch demo.b";
+    acquisition.acqTime = acqTime;
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY2(stored, qPrintable(warningsLogged().join('\n')));
+    QCOMPARE(stored->start.toUTC(), start);
+    const QStringList warnings = warningsLogged();
+    QCOMPARE(warnings.size(), gapWarning ? 1 : 0);
+    if (gapWarning)
+        QVERIFY2(warnings.first().contains("skips at its change to summer time"), qPrintable(warnings.first()));
+}
+
+// A month-first stamp with a day of 12 or less reads as a valid, wrong date; the batch log's own
+// time of the acquisition gives it away, and the warning says which format reads it right.
+void TestAcquisitionFolder::monthFirstStampBesideBatchLog()
+{
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.layout = BatchCsv;
+    acquisition.stampLine = "Acquired      : 2/9/2026 3:16:22 PM using Batch demo.b";
+    acquisition.log = {{"D:\\DATA\\demo.b\\Run1.d", "Cells", "2/9/2026 3:16:22 PM", "Pass"}};
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    // The batch log is read under the same preference, so both agree and nothing is said.
+    QVERIFY(warningsLogged().isEmpty());
+
+    // The export's stamp read day-first, the acquisition 9 February by the XML log.
+    acquisition.layout = BatchXml;
+    acquisition.log = {{"D:\\DATA\\demo.b\\Run1.d", "Cells", QDateTime(QDate(2026, 2, 9), QTime(15, 16, 22)).toOffsetFromUtc(3600).toString(Qt::ISODate), "Pass"}};
+    QTemporaryDir second(dir.filePath(QStringLiteral("case-XXXXXX")));
+    importer.fileName = acquisition.writeTo(second.path());
+    TsLog().clear();
+    importer.importData(true);
+    const auto wrong = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(wrong);
+    QCOMPARE(wrong->start.date(), QDate(2026, 9, 2)); // values are not changed
+    const QStringList warnings = warningsLogged();
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first().contains("Set agilentDateFormat to \"MM dd yyyy hh mm ss\""), qPrintable(warnings.first()));
+    QVERIFY2(warnings.first().contains("2026-09-02T15:16:22") && warnings.first().contains("2026-02-09T15:16:22"), qPrintable(warnings.first()));
+    const QVariantMap check = importer.property("importReport").toMap().value("dayMonthCheck").toMap();
+    QCOMPARE(check.value("suggestedDateFormat").toString(), QString("MM dd yyyy hh mm ss"));
+    QCOMPARE(check.value("swappedStart").toDateTime().date(), QDate(2026, 2, 9));
+}
+
+// The readers end with the lookup: none becomes a child of an importer that lives in another
+// thread.
+void TestAcquisitionFolder::asynchronousImportOfAFolder()
+{
+    static QStringList qtWarnings;
+    qtWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type != QtDebugMsg)
+            qtWarnings.append(text);
+    });
+    QTemporaryDir root(dir.filePath(QStringLiteral("case-XXXXXX")));
+    Acquisition acquisition;
+    acquisition.layout = BatchXml;
+    AgilentImporter importer;
+    importer.fileName = acquisition.writeTo(root.path());
+    QSignalSpy finished(&importer, &AbstractImporter::finished);
+    importer.importDataAsync(true);
+    QVERIFY(finished.wait(10000));
+    qInstallMessageHandler(previous);
+    QVERIFY2(qtWarnings.isEmpty(), qPrintable(qtWarnings.join('\n')));
+    QVERIFY(importer.findChildren<QObject *>().isEmpty());
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QCOMPARE(stored->dwellTimes.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestAcquisitionFolder)

@@ -98,6 +98,7 @@ private slots:
     void csvExportReadsBackExactly();
     void acquisitionFolderAdditions_data();
     void acquisitionFolderAdditions();
+    void batchFolderAndItsLog();
     void failingFiles_data();
     void failingFiles();
     void concurrentBatchKeepsOrderAndAttributesLogs();
@@ -389,6 +390,52 @@ void TestTesselImport::acquisitionFolderAdditions()
     QCOMPARE(channels.at(1)[QLatin1String("massPair")].toArray(),
              (QJsonArray{QStringLiteral("88"), QStringLiteral("88")}));
     QCOMPARE(channels.at(1)[QLatin1String("dwellTimeSeconds")].toDouble(), 0.01);
+}
+
+// A batch whose method and log lie at batch level: the report says which files served, and the
+// overview names the log's acquisitions that have no export among the inputs or did not pass.
+void TestTesselImport::batchFolderAndItsLog()
+{
+    writeFile(QStringLiteral("lab/day1.b/Method/AcqMethod.xml"), acquisitionMethod);
+    writeFile(QStringLiteral("lab/day1.b/BatchLog.csv"),
+              "#,Acq. Date-Time,Sample Type,Sample Name,Vial#,File Name,Acquisition Result,Comment,\r\n"
+              "1,18/11/2020 2:24:29 PM,Sample,Glass A,<Manual>,D:\\DATA\\day1.b\\Run1.d,Pass,-,\r\n"
+              "2,18/11/2020 2:30:00 PM,Sample,Glass B,<Manual>,D:\\DATA\\day1.b\\Run2.d,Fail,-,\r\n"
+              "3,18/11/2020 2:35:00 PM,Sample,Glass C,<Manual>,D:\\DATA\\day1.b\\Run3.d,Pass,-,\r\n");
+    QByteArray head = QByteArray(exportHead).replace("demo.b\\S1.d", "day1.b\\Run1.d");
+    head.replace("Time [Sec],Li7,Na23", "Time [Sec],Ti48 -> 64,Sr88 -> 88");
+    head.replace(",CPS", ",Counts");
+    const QString path = writeFile(QStringLiteral("lab/day1.b/Run1.d/Run1.csv"), englishExport(head));
+
+    const Run run = runTool({QStringLiteral("--json"), path});
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject document = QJsonDocument::fromJson(run.out).object();
+    const QJsonObject report = document[QLatin1String("files")].toArray().at(0).toObject();
+    QCOMPARE(report[QLatin1String("intensityUnit")].toString(), QStringLiteral("Counts"));
+    QCOMPARE(report[QLatin1String("sampleName")].toString(), QStringLiteral("Glass A"));
+    const QJsonObject folder = report[QLatin1String("acquisitionFolder")].toObject();
+    QVERIFY(folder[QLatin1String("methodFile")].toString().endsWith("lab/day1.b/Method/AcqMethod.xml"));
+    QVERIFY(folder[QLatin1String("sampleRecordFile")].toString().endsWith("lab/day1.b/BatchLog.csv"));
+    QVERIFY(folder[QLatin1String("instrumentFile")].isNull());
+    QCOMPARE(folder[QLatin1String("acquisitionResult")].toString(), QStringLiteral("Pass"));
+    QCOMPARE(QDateTime::fromString(folder[QLatin1String("acquisitionInstant")].toString(), Qt::ISODateWithMs), acquired);
+    const QJsonObject batch = document[QLatin1String("overview")][QLatin1String("batches")].toArray().at(0).toObject();
+    QCOMPARE(batch[QLatin1String("acquisitionCount")].toInt(), 3);
+    const auto names = [](const QJsonValue &list) {
+        QStringList found;
+        for (const QJsonValue &entry : list.toArray())
+            found.append(entry[QLatin1String("acquisition")].toString());
+        return found;
+    };
+    QCOMPARE(names(batch[QLatin1String("withoutExport")]), (QStringList{"Run2.d", "Run3.d"}));
+    QCOMPARE(names(batch[QLatin1String("notPassed")]), QStringList{"Run2.d"});
+
+    const Run text = runTool({path});
+    QVERIFY2(text.out.contains("  Unit:       Counts\n"), text.out);
+    QVERIFY2(text.out.contains("without an export among the inputs: Run2.d (sample Glass B): Fail, "
+                               "Run3.d (sample Glass C)\n"),
+             text.out);
+    QVERIFY2(text.out.contains("result other than \"Pass\": Run2.d (sample Glass B): Fail\n"), text.out);
 }
 
 void TestTesselImport::failingFiles_data()

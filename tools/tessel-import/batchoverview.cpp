@@ -50,8 +50,8 @@ QString acquisitionText(const BatchLogAcquisition &acquisition)
     if (!acquisition.sampleName.isEmpty())
         text += QStringLiteral(" (sample %1)").arg(acquisition.sampleName);
     if (acquisition.result != QLatin1String("Pass"))
-        text += QStringLiteral(": ") + (acquisition.result.isEmpty() ? QStringLiteral("no result")
-                                                                      : acquisition.result);
+        text += QStringLiteral(": ") +
+                (acquisition.result.isEmpty() ? QStringLiteral("no result") : acquisition.result);
     return text;
 }
 
@@ -223,11 +223,12 @@ QJsonObject BatchOverview::toJson() const
     const Totals totals = totalsOf(lines);
     QJsonArray batches;
     for (const BatchFindings &batch : batchFindings())
-        batches.append(QJsonObject{{QStringLiteral("batchFolder"), batch.batchFolder},
-                                   {QStringLiteral("batchLog"), batch.logFile},
-                                   {QStringLiteral("acquisitionCount"), batch.acquisitionCount},
-                                   {QStringLiteral("withoutExport"), acquisitionsToJson(batch.withoutExport)},
-                                   {QStringLiteral("notPassed"), acquisitionsToJson(batch.notPassed)}});
+        batches.append(
+            QJsonObject{{QStringLiteral("batchFolder"), batch.batchFolder},
+                        {QStringLiteral("batchLog"), batch.logFile},
+                        {QStringLiteral("acquisitionCount"), batch.acquisitionCount},
+                        {QStringLiteral("withoutExport"), acquisitionsToJson(batch.withoutExport)},
+                        {QStringLiteral("notPassed"), acquisitionsToJson(batch.notPassed)}});
     return QJsonObject{{QStringLiteral("files"), files},
                        {QStringLiteral("batches"), batches},
                        {QStringLiteral("totals"),

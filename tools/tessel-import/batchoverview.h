@@ -53,6 +53,6 @@ private:
     QVector<BatchFindings> batchFindings() const;
 
     QVector<OverviewLine> lines;
-    QMap<QString, BatchLogReport> batchLogs; // by batch folder
+    QMap<QString, BatchLogReport> batchLogs;         // by batch folder
     QMap<QString, QStringList> exportedAcquisitions; // ".d" folders of the inputs, by batch folder
 };

@@ -91,20 +91,31 @@ void takeImporterReport(const AbstractImporter &importer, ImportResult *result)
     result->intensityUnit = report.value(QStringLiteral("intensityUnit")).toString();
     if (report.contains(QStringLiteral("acquisitionFolder"))) {
         const QVariantMap folder = report.value(QStringLiteral("acquisitionFolder")).toMap();
-        const auto text = [&](const char *key) { return folder.value(QLatin1String(key)).toString(); };
-        result->acquisitionFolder = AcquisitionFolderReport{
-            text("instrumentName"), text("sampleLabel"), text("sampleLabelField"),
-            text("methodFile"), text("sampleRecordFile"), text("instrumentFile"),
-            folder.value(QStringLiteral("acquisitionInstant")).toDateTime(),
-            text("acquisitionResult")};
+        const auto text = [&](const char *key) {
+            return folder.value(QLatin1String(key)).toString();
+        };
+        result->acquisitionFolder =
+            AcquisitionFolderReport{text("instrumentName"),
+                                    text("sampleLabel"),
+                                    text("sampleLabelField"),
+                                    text("methodFile"),
+                                    text("sampleRecordFile"),
+                                    text("instrumentFile"),
+                                    folder.value(QStringLiteral("acquisitionInstant")).toDateTime(),
+                                    text("acquisitionResult")};
     }
     if (report.contains(QStringLiteral("dayMonthCheck"))) {
         const QVariantMap check = report.value(QStringLiteral("dayMonthCheck")).toMap();
-        const auto time = [&](const char *key) { return check.value(QLatin1String(key)).toDateTime(); };
-        const auto text = [&](const char *key) { return check.value(QLatin1String(key)).toString(); };
+        const auto time = [&](const char *key) {
+            return check.value(QLatin1String(key)).toDateTime();
+        };
+        const auto text = [&](const char *key) {
+            return check.value(QLatin1String(key)).toString();
+        };
         result->dayMonthWarning =
-            DayMonthWarning{text("message"), time("exportStart"), time("swappedStart"),
-                            time("acquisitionInstant"), text("dateFormat"), text("suggestedDateFormat")};
+            DayMonthWarning{text("message"),      time("exportStart"),
+                            time("swappedStart"), time("acquisitionInstant"),
+                            text("dateFormat"),   text("suggestedDateFormat")};
     }
     if (report.contains(QStringLiteral("batchLog"))) {
         const QVariantMap log = report.value(QStringLiteral("batchLog")).toMap();

@@ -28,9 +28,9 @@ struct AcquisitionFolderReport
     QString sampleLabelField; // "Sample Name" or "Comment"
     QString methodFile;
     QString sampleRecordFile;
-    QString instrumentFile;         // empty when no file named the instrument
-    QDateTime acquisitionInstant;   // in the offset of the file it came from
-    QString acquisitionResult;      // the batch log's verdict; empty when none
+    QString instrumentFile;       // empty when no file named the instrument
+    QDateTime acquisitionInstant; // in the offset of the file it came from
+    QString acquisitionResult;    // the batch log's verdict; empty when none
 };
 
 // A start read from the export's stamp that the acquisition time contradicts, while the stamp

@@ -59,29 +59,30 @@ QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> 
     const auto textOrNullIfEmpty = [](const QString &text) {
         return text.isEmpty() ? QJsonValue() : QJsonValue(text);
     };
-    return QJsonObject{{QStringLiteral("instrumentName"), folder->instrumentName},
-                       {QStringLiteral("sampleLabel"), folder->sampleLabel},
-                       {QStringLiteral("sampleLabelField"), folder->sampleLabelField},
-                       {QStringLiteral("methodFile"), folder->methodFile},
-                       {QStringLiteral("sampleRecordFile"), folder->sampleRecordFile},
-                       {QStringLiteral("instrumentFile"), textOrNullIfEmpty(folder->instrumentFile)},
-                       {QStringLiteral("acquisitionInstant"), timeOrNull(folder->acquisitionInstant)},
-                       {QStringLiteral("acquisitionResult"),
-                        textOrNullIfEmpty(folder->acquisitionResult)}};
+    return QJsonObject{
+        {QStringLiteral("instrumentName"), folder->instrumentName},
+        {QStringLiteral("sampleLabel"), folder->sampleLabel},
+        {QStringLiteral("sampleLabelField"), folder->sampleLabelField},
+        {QStringLiteral("methodFile"), folder->methodFile},
+        {QStringLiteral("sampleRecordFile"), folder->sampleRecordFile},
+        {QStringLiteral("instrumentFile"), textOrNullIfEmpty(folder->instrumentFile)},
+        {QStringLiteral("acquisitionInstant"), timeOrNull(folder->acquisitionInstant)},
+        {QStringLiteral("acquisitionResult"), textOrNullIfEmpty(folder->acquisitionResult)}};
 }
 
 QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning)
 {
     if (!warning)
         return {};
-    return {QJsonObject{{QStringLiteral("kind"), QStringLiteral("startTimeMismatch")},
-                        {QStringLiteral("message"), warning->message},
-                        {QStringLiteral("exportStart"), isoTimeText(warning->exportStart)},
-                        {QStringLiteral("acquisitionTime"), isoTimeText(warning->acquisitionInstant)},
-                        {QStringLiteral("preference"), QStringLiteral("agilentDateFormat")},
-                        {QStringLiteral("currentValue"), warning->dateFormat},
-                        {QStringLiteral("suggestedValue"), warning->suggestedDateFormat},
-                        {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart)}}};
+    return {
+        QJsonObject{{QStringLiteral("kind"), QStringLiteral("startTimeMismatch")},
+                    {QStringLiteral("message"), warning->message},
+                    {QStringLiteral("exportStart"), isoTimeText(warning->exportStart)},
+                    {QStringLiteral("acquisitionTime"), isoTimeText(warning->acquisitionInstant)},
+                    {QStringLiteral("preference"), QStringLiteral("agilentDateFormat")},
+                    {QStringLiteral("currentValue"), warning->dateFormat},
+                    {QStringLiteral("suggestedValue"), warning->suggestedDateFormat},
+                    {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart)}}};
 }
 
 } // namespace

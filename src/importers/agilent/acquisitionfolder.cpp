@@ -61,8 +61,8 @@ QStringList orderedChannels(const AcquisitionMethod &method)
     QStringList keys = method.keys();
     // Equal masses are ordered by key so that the order does not depend on hashing.
     std::sort(keys.begin(), keys.end(), [&](const QString &a, const QString &b) {
-        return std::make_tuple(sortMasses(recordOf(method, a)), a)
-               < std::make_tuple(sortMasses(recordOf(method, b)), b);
+        return std::make_tuple(sortMasses(recordOf(method, a)), a) <
+               std::make_tuple(sortMasses(recordOf(method, b)), b);
     });
     return keys;
 }
@@ -100,8 +100,8 @@ QString existingFile(const QString &path)
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || file.size() > maxRecordFileSize
-        || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || file.size() > maxRecordFileSize ||
+        !file.open(QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
 }
@@ -124,7 +124,8 @@ Places placesOf(const QString &exportPath)
 
 QString methodFile(const Places &places)
 {
-    const QString beside = existingFile(places.acquisition.filePath(QStringLiteral("AcqMethod.xml")));
+    const QString beside =
+        existingFile(places.acquisition.filePath(QStringLiteral("AcqMethod.xml")));
     if (!beside.isEmpty() || !places.batch)
         return beside;
     return existingFile(places.batch->filePath(QStringLiteral("Method/AcqMethod.xml")));
@@ -143,7 +144,8 @@ QString sampleInfoFile(const Places &places)
 QDateTime utcTime(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.size() != 20 || trimmed.at(10) != QLatin1Char('T') || trimmed.at(19) != QLatin1Char('Z'))
+    if (trimmed.size() != 20 || trimmed.at(10) != QLatin1Char('T') ||
+        trimmed.at(19) != QLatin1Char('Z'))
         return QDateTime();
     const QDate date = QDate::fromString(trimmed.left(10), QStringLiteral("yyyy-MM-dd"));
     const QTime time = QTime::fromString(trimmed.mid(11, 8), QStringLiteral("HH:mm:ss"));
@@ -168,9 +170,10 @@ RecordSearch recordFromSampleInfo(const QString &path, const QString &folderName
         return {std::nullopt, QStringLiteral("%1 holds no AcqTime").arg(path), path};
     const QString named = acquisitionFolderName(value(QStringLiteral("Data File")));
     if (named.isEmpty() || named != folderName)
-        return {std::nullopt, QStringLiteral("%1 names the acquisition folder \"%2\", the export "
-                                             "\"%3\"")
-                                  .arg(path, named, folderName),
+        return {std::nullopt,
+                QStringLiteral("%1 names the acquisition folder \"%2\", the export "
+                               "\"%3\"")
+                    .arg(path, named, folderName),
                 path};
     SampleRecord record{path,
                         value(QStringLiteral("Sample Name")),
@@ -179,8 +182,8 @@ RecordSearch recordFromSampleInfo(const QString &path, const QString &folderName
                         utcTime(value(QStringLiteral("AcqTime"))),
                         QString()};
     if (!record.acquired.isValid())
-        return {std::nullopt, QStringLiteral("%1 holds an AcqTime that is not a UTC time").arg(path),
-                path};
+        return {std::nullopt,
+                QStringLiteral("%1 holds an AcqTime that is not a UTC time").arg(path), path};
     return {record, QString(), path};
 }
 
@@ -211,17 +214,18 @@ struct BatchLogs
 std::optional<BatchLog> batchLogAt(const QString &path,
                                    QVector<BatchLogEntry> (*read)(const QByteArray &))
 {
-    return path.isEmpty() ? std::nullopt : std::optional<BatchLog>(BatchLog{path, read(contentOf(path))});
+    return path.isEmpty() ? std::nullopt
+                          : std::optional<BatchLog>(BatchLog{path, read(contentOf(path))});
 }
 
 BatchLogs batchLogsOf(const std::optional<QDir> &batch)
 {
     if (!batch)
         return {};
-    return {batchLogAt(existingFile(batch->filePath(QStringLiteral("Method/BatchLog.xml"))),
-                       readBatchLogXml),
-            batchLogAt(existingFile(batch->filePath(QStringLiteral("BatchLog.csv"))),
-                       readBatchLogCsv)};
+    return {
+        batchLogAt(existingFile(batch->filePath(QStringLiteral("Method/BatchLog.xml"))),
+                   readBatchLogXml),
+        batchLogAt(existingFile(batch->filePath(QStringLiteral("BatchLog.csv"))), readBatchLogCsv)};
 }
 
 RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderName,
@@ -230,7 +234,8 @@ RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderNam
     if (logs.xml) {
         if (const auto entry = entryNaming(logs.xml->entries, folderName))
             return {SampleRecord{logs.xml->file, entry->sampleName, entry->comment, QString(),
-                                 QDateTime::fromString(entry->acquired, Qt::ISODate), entry->result},
+                                 QDateTime::fromString(entry->acquired, Qt::ISODate),
+                                 entry->result},
                     QString(), logs.xml->file};
     }
     if (logs.csv) {
@@ -239,9 +244,10 @@ RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderNam
                                  batchLogCsvTime(entry->acquired, dateFormat), entry->result},
                     QString(), logs.csv->file};
     }
-    return {std::nullopt, QStringLiteral("no sample_info.xml, and no batch log entry names the "
-                                         "acquisition folder \"%1\"")
-                              .arg(folderName),
+    return {std::nullopt,
+            QStringLiteral("no sample_info.xml, and no batch log entry names the "
+                           "acquisition folder \"%1\"")
+                .arg(folderName),
             QString()};
 }
 
@@ -269,11 +275,13 @@ RecordSearch findSampleRecord(const Places &places, const BatchLogs &logs,
 // batch runs on one instrument.
 QString devicesFile(const Places &places)
 {
-    const QString own = existingFile(places.acquisition.filePath(QStringLiteral("AcqData/Devices.xml")));
+    const QString own =
+        existingFile(places.acquisition.filePath(QStringLiteral("AcqData/Devices.xml")));
     if (!own.isEmpty() || !places.batch)
         return own;
-    const QStringList folders = places.batch->entryList({QStringLiteral("*.d"), QStringLiteral("*.D")},
-                                                        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList folders =
+        places.batch->entryList({QStringLiteral("*.d"), QStringLiteral("*.D")},
+                                QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &folder : folders) {
         const QString devices =
             existingFile(places.batch->filePath(folder + QStringLiteral("/AcqData/Devices.xml")));
@@ -305,9 +313,8 @@ AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input)
     const BatchLogs logs = batchLogsOf(places.batch);
     folder.batchLog = logs.xml ? logs.xml : logs.csv;
     folder.methodFile = methodFile(places);
-    const RecordSearch search =
-        findSampleRecord(places, logs, acquisitionFolderName(QString::fromUtf8(input.firstLine)),
-                         input.dateFormat);
+    const RecordSearch search = findSampleRecord(
+        places, logs, acquisitionFolderName(QString::fromUtf8(input.firstLine)), input.dateFormat);
     folder.record = search.record;
     folder.sampleRecordFile = search.file;
     if (folder.methodFile.isEmpty())
@@ -315,11 +322,12 @@ AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input)
     else if (!search.record)
         folder.failure = search.failure;
     else if (input.labelField != sampleNameField && input.labelField != commentField)
-        folder.failure = QStringLiteral("the label preference \"%1\" is not known").arg(input.labelField);
+        folder.failure =
+            QStringLiteral("the label preference \"%1\" is not known").arg(input.labelField);
     if (!folder.usable())
         return folder;
-    folder.sampleLabel = input.labelField == sampleNameField ? search.record->sampleName
-                                                             : search.record->comment;
+    folder.sampleLabel =
+        input.labelField == sampleNameField ? search.record->sampleName : search.record->comment;
     takeInstrument(places, folder);
     const auto reader = std::make_unique<AgilentXmlReader>(nullptr, folder.methodFile);
     folder.method = *reader->read();

@@ -69,7 +69,7 @@ struct BatchLog
 // What the instrument software wrote about one export, and where it was found.
 struct AcquisitionFolder
 {
-    QString failure; // why the folder metadata cannot be used; empty when it can
+    QString failure;          // why the folder metadata cannot be used; empty when it can
     QString methodFile;       // empty when none was found
     QString sampleRecordFile; // the file that gave the record, or the sample_info.xml that failed
     QString instrumentFile;   // empty when no file named the instrument

@@ -28,7 +28,7 @@
 // Origin of the importer's debug log entries: source file, line and function.
 #define AGILENT_ORIGIN(function)                                                                   \
     QStringLiteral("%1:%2 %3")                                                                     \
-        .arg(QLatin1String(__FILE__).chopped(4), QString::number(__LINE__),                       \
+        .arg(QLatin1String(__FILE__).chopped(4), QString::number(__LINE__),                        \
              QStringLiteral(function))
 
 namespace {
@@ -210,9 +210,9 @@ bool AgilentImporter::correctFormat()
     }
     for (int i = 0; i < formatTestLineLimit; ++i) {
         const QByteArray line = readLineStart(file, formatTestLineBytes);
-        if (line.contains(japaneseStampWord)
-            || gb18030->toUnicode(line).contains(QStringLiteral("采集日期"))
-            || englishStamp.match(QString::fromUtf8(line)).hasMatch())
+        if (line.contains(japaneseStampWord) ||
+            gb18030->toUnicode(line).contains(QStringLiteral("采集日期")) ||
+            englishStamp.match(QString::fromUtf8(line)).hasMatch())
             return true;
     }
     return false;
@@ -272,8 +272,9 @@ bool AgilentImporter::readFile(ImportRun &run)
     LargeBuffer content(size_t(file.size()));
     const qint64 read = content ? file.read(content.data(), file.size()) : -1;
     if (read < 0) {
-        failLoad(QStringLiteral("Could not load the file \"%1\" because it could not be read (%2).")
-                     .arg(fileName, content ? file.errorString() : QStringLiteral("out of memory")));
+        failLoad(
+            QStringLiteral("Could not load the file \"%1\" because it could not be read (%2).")
+                .arg(fileName, content ? file.errorString() : QStringLiteral("out of memory")));
         return false;
     }
     file.close();
@@ -346,7 +347,8 @@ void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
 {
     if (!run.folder.record || run.timeLineOption.contains(QLatin1String("XML")))
         return;
-    const auto stampText = findStampText(run.lines->content(), run.lines->separator(), run.timeLineOption);
+    const auto stampText =
+        findStampText(run.lines->content(), run.lines->separator(), run.timeLineOption);
     const auto stamp = stampText ? normaliseTimeStamp(*stampText) : std::nullopt;
     if (!stamp)
         return;
@@ -421,7 +423,8 @@ void AgilentImporter::orderChannelsAsTheHeader(ImportRun &run)
         match = matchChannels(run.folder.method, run.channelNames, header);
         if (match->headerOrder) {
             run.channelNames = *match->headerOrder;
-            const ChannelProperties properties = channelProperties(run.folder.method, run.channelNames);
+            const ChannelProperties properties =
+                channelProperties(run.folder.method, run.channelNames);
             run.dwellTimes = properties.dwellTimes;
             run.massPairs = properties.massPairs;
             return;
@@ -432,7 +435,8 @@ void AgilentImporter::orderChannelsAsTheHeader(ImportRun &run)
                            ? valueFieldCount(run.lines->line(firstDataLine))
                            : run.channelNames.size();
     const bool countsDiffer = values != run.channelNames.size();
-    if (!countsDiffer && (!match || (match->onlyInMethod.isEmpty() && match->onlyInHeader.isEmpty())))
+    if (!countsDiffer &&
+        (!match || (match->onlyInMethod.isEmpty() && match->onlyInHeader.isEmpty())))
         return;
     QString warning =
         countsDiffer
@@ -513,8 +517,8 @@ void AgilentImporter::reportUncountedRows(const FileLines &lines, int rowsRead)
 void AgilentImporter::handOff(ImportRun &run, bool addToSession)
 {
     const QString preferredMachine = preference(machineNameKey, QStringLiteral("default"));
-    if (preferredMachine != QLatin1String("default")
-        && (machineName.isEmpty() || machineName == QLatin1String("Agilent")))
+    if (preferredMachine != QLatin1String("default") &&
+        (machineName.isEmpty() || machineName == QLatin1String("Agilent")))
         machineName = preferredMachine;
     announceResults(run);
     if (addToSession)
@@ -553,10 +557,9 @@ void AgilentImporter::addToDataStore(const ImportRun &run)
 {
     DataTable &table = *run.table;
     const int rowCount = table.rowCount();
-    if (!dataManager->addRawDataToInputData(fileName, run.channelNames, table.channels(),
-                                            &table.time(), run.start, run.end, rowCount,
-                                            machineName, run.dwellTimes, run.massPairs,
-                                            QStringList())) {
+    if (!dataManager->addRawDataToInputData(
+            fileName, run.channelNames, table.channels(), &table.time(), run.start, run.end,
+            rowCount, machineName, run.dwellTimes, run.massPairs, QStringList())) {
         qDebug().noquote() << QStringLiteral("Agilent load failed for %1").arg(fileName);
         return;
     }
@@ -566,8 +569,8 @@ void AgilentImporter::addToDataStore(const ImportRun &run)
     file->setListOfSamples({run.sampleName});
     file->machineName = machineName;
     dataManager->appendFileToFileList(file);
-    dataManager->appendSampleToSampleList(QSharedPointer<TesselSampleMetaData>::create(
-        run.sampleName, run.start, run.end, location));
+    dataManager->appendSampleToSampleList(
+        QSharedPointer<TesselSampleMetaData>::create(run.sampleName, run.start, run.end, location));
 }
 
 QDateTime AgilentImporter::getDateTimeFromCSV(const FileLines &lines)
@@ -678,9 +681,10 @@ QVariantMap batchLogReport(const BatchLog &log)
 {
     QVariantList entries;
     for (const BatchLogEntry &entry : log.entries)
-        entries.append(QVariantMap{{QStringLiteral("acquisition"), acquisitionFolderName(entry.dataFile)},
-                                   {QStringLiteral("sampleName"), entry.sampleName},
-                                   {QStringLiteral("result"), entry.result}});
+        entries.append(
+            QVariantMap{{QStringLiteral("acquisition"), acquisitionFolderName(entry.dataFile)},
+                        {QStringLiteral("sampleName"), entry.sampleName},
+                        {QStringLiteral("result"), entry.result}});
     return {{QStringLiteral("file"), log.file}, {QStringLiteral("entries"), entries}};
 }
 
@@ -707,7 +711,8 @@ void AgilentImporter::publishReport(const ImportRun &run)
     if (run.folder.batchLog)
         report.insert(QStringLiteral("batchLog"), batchLogReport(*run.folder.batchLog));
     if (run.dayMonth)
-        report.insert(QStringLiteral("dayMonthCheck"), dayMonthReport(*run.dayMonth, run.dayMonthWarning));
+        report.insert(QStringLiteral("dayMonthCheck"),
+                      dayMonthReport(*run.dayMonth, run.dayMonthWarning));
     setProperty(importReportProperty, report);
 }
 
@@ -715,8 +720,8 @@ void AgilentImporter::failOpen(const QString &reason)
 {
     qDebug().noquote() << reason;
     TsLog().warning(
-        QStringLiteral("Could not load the file %1 for the following reason: ").arg(fileName)
-            + reason,
+        QStringLiteral("Could not load the file %1 for the following reason: ").arg(fileName) +
+            reason,
         now());
     emit progress(100.0);
     emit message(QStringLiteral("Couldn't load data. Check messages."));

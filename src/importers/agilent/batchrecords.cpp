@@ -113,16 +113,17 @@ QString readDeviceName(const QByteArray &bytes)
 {
     QString first;
     QString spectrometer;
-    forEachRecord(bytes, QLatin1String("Devices"), QLatin1String("Device"),
-                  [&](const QHash<QString, QString> &texts) {
-                      const QString name = (texts.value(QStringLiteral("ModelNumber")) + QLatin1Char(' ')
-                                            + texts.value(QStringLiteral("SerialNumber")))
-                                               .simplified();
-                      if (first.isEmpty())
-                          first = name;
-                      if (spectrometer.isEmpty()
-                          && texts.value(QStringLiteral("Name")).trimmed().startsWith(QLatin1String("ICP")))
-                          spectrometer = name;
-                  });
+    forEachRecord(
+        bytes, QLatin1String("Devices"), QLatin1String("Device"),
+        [&](const QHash<QString, QString> &texts) {
+            const QString name = (texts.value(QStringLiteral("ModelNumber")) + QLatin1Char(' ') +
+                                  texts.value(QStringLiteral("SerialNumber")))
+                                     .simplified();
+            if (first.isEmpty())
+                first = name;
+            if (spectrometer.isEmpty() &&
+                texts.value(QStringLiteral("Name")).trimmed().startsWith(QLatin1String("ICP")))
+                spectrometer = name;
+        });
     return spectrometer.isEmpty() ? first : spectrometer;
 }

@@ -7,11 +7,11 @@
 // One acquisition as a batch's log records it.
 struct BatchLogEntry
 {
-    QString dataFile;   // the acquisition folder's path as the instrument wrote it
+    QString dataFile; // the acquisition folder's path as the instrument wrote it
     QString sampleName;
     QString comment;
-    QString acquired;   // the acquisition time as written
-    QString result;     // "Pass", or why the acquisition failed
+    QString acquired; // the acquisition time as written
+    QString result;   // "Pass", or why the acquisition failed
 };
 
 // The <BatchLogInfo> entries of a batch's Method/BatchLog.xml, in file order. The time is ISO

@@ -59,8 +59,8 @@ ChannelHeader parseChannelHeader(const QByteArray &line)
     }
     const QRegularExpression english(QStringLiteral("Time \\[Sec\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
     const QRegularExpression chinese(QStringLiteral("时间 \\[s\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
-    if (english.match(text).hasMatch()
-        || chinese.match(QTextCodec::codecForName("GB18030")->toUnicode(line)).hasMatch()) {
+    if (english.match(text).hasMatch() ||
+        chinese.match(QTextCodec::codecForName("GB18030")->toUnicode(line)).hasMatch()) {
         header.recognised = true;
         header.names = plainHeadings(text);
     }

@@ -43,8 +43,8 @@ std::optional<DayMonthFinding> checkDayAndMonth(const QString &stamp, const QStr
                                                 const QDateTime &start,
                                                 const QDateTime &acquisitionInstant)
 {
-    if (!start.isValid() || !acquisitionInstant.isValid()
-        || qAbs(start.msecsTo(acquisitionInstant)) <= maxZoneDifferenceMSecs)
+    if (!start.isValid() || !acquisitionInstant.isValid() ||
+        qAbs(start.msecsTo(acquisitionInstant)) <= maxZoneDifferenceMSecs)
         return std::nullopt;
     const QString swappedFormat = formatWithDayAndMonthSwapped(dateFormat);
     const QDateTime swapped = readLocalStamp(stamp, swappedFormat).time;
