@@ -2,6 +2,7 @@
 // Shared by the import tests: an ordered record of an importer's signals and export builders.
 
 #include "abstractimporter.h"
+#include "log.h"
 
 #include <QFile>
 #include <QStringList>
@@ -81,4 +82,15 @@ inline QByteArray exportText(const QList<QByteArray> &dataLines,
 inline double localSeconds(int y, int mo, int d, int h, int mi, int s)
 {
     return double(QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toMSecsSinceEpoch()) / 1000.0;
+}
+
+// The messages of the warnings in the host log, in order.
+inline QStringList loggedWarnings()
+{
+    QStringList texts;
+    for (const LogEntry &entry : TsLog().entries()) {
+        if (entry.level == LogEntry::Warning)
+            texts.append(entry.message);
+    }
+    return texts;
 }

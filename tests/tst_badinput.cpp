@@ -218,15 +218,6 @@ void verifyClosing(const SignalLog &log, const QString &message)
     QCOMPARE(log.only({"message"}).last(), QStringLiteral("message(%1)").arg(message));
 }
 
-QStringList warnings()
-{
-    QStringList texts;
-    for (const LogEntry &entry : TsLog().entries()) {
-        if (entry.level == LogEntry::Warning)
-            texts.append(entry.message);
-    }
-    return texts;
-}
 
 } // namespace
 
@@ -536,7 +527,7 @@ void TestBadInput::endsCleanly()
     verifyClosing(log, message);
     if (QTest::currentTestFailed())
         return;
-    const QStringList written = warnings();
+    const QStringList written = loggedWarnings();
     if (warning.isEmpty())
         QVERIFY2(written.isEmpty(), qPrintable(written.join(QLatin1Char('\n'))));
     else
@@ -566,7 +557,7 @@ void TestBadInput::allocationFailureEndsTheImport()
     QCOMPARE(log.entries, (QStringList{"task(Agilent Importer)", "progress(10)",
                                        "message(File load error. See messages for details.)",
                                        "progress(100)", "finished()"}));
-    QVERIFY(warnings().filter("not enough memory to read it").size() == 1);
+    QVERIFY(loggedWarnings().filter("not enough memory to read it").size() == 1);
     QVERIFY(Session()->data()->rawInputs().isEmpty());
 }
 

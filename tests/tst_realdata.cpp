@@ -98,11 +98,7 @@ void TestRealData::exports()
     QVERIFY(stored->end > stored->start);
     // Counts per dwell time are worth a warning; nothing else in a real export is.
     const bool counts = QString::fromUtf8(readFirstLines(path, 2).value(1)).contains(QLatin1String(",Counts"));
-    QStringList warnings;
-    for (const LogEntry &entry : TsLog().entries()) {
-        if (entry.level == LogEntry::Warning)
-            warnings.append(entry.message);
-    }
+    const QStringList warnings = loggedWarnings();
     QCOMPARE(warnings.size(), counts ? 1 : 0);
     if (counts)
         QVERIFY2(warnings.first().contains(QLatin1String("counts per dwell time")), qPrintable(warnings.first()));
