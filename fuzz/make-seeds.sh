@@ -9,7 +9,9 @@ source_dir=$1
 out=$2
 data=$source_dir/tests/data
 examples=$source_dir/examples
-separator=$'\n#8<#\n' # splits a folder input into export, AcqMethod.xml and sample_info.xml
+# Splits a folder input into export, AcqMethod.xml, sample_info.xml, BatchLog.xml, BatchLog.csv
+# and Devices.xml.
+separator=$'\n#8<#\n'
 
 rm -rf "$out"
 mkdir -p "$out"/{fuzz_import_csv,fuzz_import_folder,fuzz_xml_reader,fuzz_text}
@@ -41,6 +43,23 @@ done
   printf '%s' "$separator"
   cat "$examples/Apatite_MSMS_02.d/AcqData/sample_info.xml"
 } >"$out/fuzz_import_folder/msms-mismatched"
+
+# A batch: no sample_info.xml, the record in the batch logs, the instrument in Devices.xml.
+{
+  head -c 3072 "$examples/GlassStd_01.d/GlassStd_01.csv"
+  printf '%s' "$separator"
+  cat "$examples/GlassStd_01.d/AcqMethod.xml"
+  printf '%s%s' "$separator" "$separator"
+  printf '<BatchLogDataSet><BatchLogInfo><AcqDateTime>2026-11-18T14:24:29+01:00</AcqDateTime>'
+  printf '<AcqResult>Pass</AcqResult><DataFileName>D:\\DATA\\LA_demo.b\\GlassStd_01.d</DataFileName>'
+  printf '<SampleName>NIST612</SampleName></BatchLogInfo></BatchLogDataSet>'
+  printf '%s' "$separator"
+  printf '#,Acq. Date-Time,Sample Name,File Name,Acquisition Result,Comment,\r\n'
+  printf '1,18/11/2026 2:24:29 PM,NIST612,D:\\DATA\\LA_demo.b\\GlassStd_01.d,Pass,-,\r\n'
+  printf '%s' "$separator"
+  printf '<Devices><Device><Name>ICPMS</Name><ModelNumber>G3282A</ModelNumber>'
+  printf '<SerialNumber>JP1</SerialNumber></Device></Devices>'
+} >"$out/fuzz_import_folder/batch-logs"
 
 for target in "$out"/*; do
   regressions=$source_dir/fuzz/regressions/$(basename "$target")
