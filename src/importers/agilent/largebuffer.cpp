@@ -1,6 +1,6 @@
 #include "largebuffer.h"
 
-#include "columns.h"
+#include "largememory.h"
 
 #include <utility>
 
@@ -10,7 +10,7 @@ LargeBuffer::LargeBuffer(std::size_t bytes) : memory(static_cast<char *>(tesselA
 
 LargeBuffer::~LargeBuffer()
 {
-    std::free(memory);
+    tesselFreeLarge(memory);
 }
 
 LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept : memory(std::exchange(other.memory, nullptr))
