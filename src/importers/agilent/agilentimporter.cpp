@@ -208,7 +208,7 @@ void AgilentImporter::runImport(bool addToSession)
     if (!readFile(run))
         return;
     reportNulByte(*run.lines);
-    run.table = std::make_unique<DataTable>(countDataLines(run.lines->content()) + 1);
+    run.table = std::make_unique<DataTable>(run.lines->dataLineCount() + 1);
     run.sampleName = sampleNameFromFirstLine(run.lines->line(0));
     run.xmlLoaded = getXMLMetadata();
     run.timeLineOption = preference(timeLineKey, acquiredTimeOption);
@@ -256,12 +256,9 @@ bool AgilentImporter::readFile(ImportRun &run)
 // instrument writes one, so the rows lost behind it must not go unmentioned.
 void AgilentImporter::reportNulByte(const FileLines &lines)
 {
-    const QByteArray &content = lines.content();
-    const char *nul =
-        static_cast<const char *>(std::memchr(content.constData(), '\0', size_t(content.size())));
-    if (nul == nullptr)
+    if (lines.firstNul() < 0)
         return;
-    const auto line = std::count(content.constData(), nul, lines.separator()) + 1;
+    const int line = lines.lineAt(lines.firstNul()) + 1;
     TsLog().warningWithOrigin(QStringLiteral("The file \"%1\" holds a NUL byte in line %2: no data "
                                              "row from that line on is read.")
                                   .arg(fileName, QString::number(line)),

@@ -8,7 +8,9 @@
 
 // A data file's content and its lines, without a copy per line. The content is split at LF
 // bytes; a file without any LF (old Mac line ends) is split at CR bytes instead. Empty lines
-// are kept, and a line keeps the CR that precedes its LF.
+// are kept, and a line keeps the CR that precedes its LF. The one pass that finds the lines also
+// counts the data lines (countDataLines), finds the first NUL byte and notes whether the content
+// is plain ASCII.
 class FileLines
 {
 public:
@@ -21,10 +23,18 @@ public:
     QByteArray line(int i) const;
     const char *lineBegin(int i) const { return bytes.constData() + starts[size_t(i)]; }
     const char *lineEnd(int i) const;
+    // The index of the line that holds the byte at offset.
+    int lineAt(qsizetype offset) const;
 
     const QByteArray &content() const { return bytes; }
     // The byte the content was split at: '\n', or '\r' for CR-only files.
     char separator() const { return lineSeparator; }
+    // countDataLines of the content.
+    int dataLineCount() const { return dataLines; }
+    // The offset of the first NUL byte, or -1.
+    qsizetype firstNul() const { return nulOffset; }
+    // No NUL byte and no byte above 0x7F: every line can be split in place.
+    bool isPlainAscii() const { return nulOffset < 0 && ascii; }
     // Frees the content; only count() stays meaningful.
     void release();
 
@@ -34,6 +44,9 @@ private:
     LargeBuffer buffer;
     QByteArray bytes; // a view of the buffer
     char lineSeparator = '\n';
+    int dataLines = 0;
+    qsizetype nulOffset = -1;
+    bool ascii = true;
     // 32 bits suffice (a QByteArray holds less than 2 GiB) and halve the offsets of a file of
     // empty lines, which needs one per byte.
     std::vector<quint32> starts;
