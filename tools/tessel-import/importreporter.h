@@ -4,7 +4,7 @@
 #include "plot.h"
 #include "timestampcheck.h"
 
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QSet>
 #include <QString>
 
@@ -14,10 +14,11 @@ class QTextStream;
 struct ImportResult;
 struct ToolOptions;
 
-// Reports each import as it arrives: a text summary, or an entry of the JSON document written
-// at the end, the cross-check of its start time, the CSV export and the quick-look picture.
-// Then lets the data store forget the file, so that a batch holds one file's data at a time.
-// Remembers whether every file was imported, and what the batch overview needs.
+// Reports each import as it arrives: a text summary, or the file's entry of the JSON document
+// (written as it arrives, the overview at the end), the cross-check of its start time, the CSV
+// export and the quick-look picture. Then lets the data store forget the file, so that a batch
+// holds one file's data at a time. Remembers whether every file was imported, and what the batch
+// overview needs.
 class ImportReporter
 {
 public:
@@ -32,13 +33,14 @@ private:
     bool exportTable(const ImportResult &result);
     bool drawPicture(const ImportResult &result);
     bool claimOutput(const QString &inputFile, const QString &target, const QString &refusal);
+    void writeJsonFile(const QJsonObject &file);
 
     QTextStream &out;
     const bool json;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
     const TimePreferences timePreferences = TimePreferences::current();
-    QJsonArray jsonFiles;
+    int jsonFilesWritten = 0;
     BatchOverview overview;
     QSet<QString> claimedOutputs;
     bool allImported = true;
