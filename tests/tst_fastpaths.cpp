@@ -28,6 +28,8 @@ private slots:
     void randomFieldsMatchQt();
     void importMatchesAPlainReading_data();
     void importMatchesAPlainReading();
+    void largeContentSplitsLikeQt_data();
+    void largeContentSplitsLikeQt();
     void parallelReadingMatchesOneThread_data();
     void parallelReadingMatchesOneThread();
     void exportNumbersMatchToChars_data();
@@ -198,6 +200,47 @@ void TestFastPaths::importMatchesAPlainReading()
                      qPrintable(lines.at(4 + r)));
     }
     QCOMPARE(stored->rowCount, rows.size() + 1);
+}
+
+void TestFastPaths::largeContentSplitsLikeQt_data()
+{
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<double>("nulAt"); // where a NUL byte stands, as a fraction of the content
+    QTest::addColumn<double>("nonAsciiAt");
+    QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0;
+    QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0;
+    QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0;
+    QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0;
+    QTest::newRow("CR LF, a character that is not ASCII in the second half") << QByteArray("\r\n") << -1.0 << 0.9;
+}
+
+// Content large enough to be scanned in two halves at once: the lines, the row count, the first
+// NUL and the plain-ASCII verdict of a plain reading.
+void TestFastPaths::largeContentSplitsLikeQt()
+{
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(double, nulAt);
+    QFETCH(double, nonAsciiAt);
+    QRandomGenerator random(3);
+    QList<QByteArray> rows;
+    for (int r = 0; r < 260000; ++r)
+        rows.append(QByteArray::number(0.25 * r) + "," + randomNumberText(random) + "," + randomNumberText(random) + (r % 7 ? ",1.5" : ""));
+    QByteArray text = exportText(rows, "Time [Sec],Li7,Na23", "Acquired      : 18/11/2020 14:24:29 using Batch", lineEnd);
+    if (nulAt >= 0)
+        text[int(nulAt * text.size())] = '\0';
+    if (nonAsciiAt >= 0)
+        text[int(nonAsciiAt * text.size())] = '\xE9';
+    QVERIFY2(text.size() > 9 << 20, QByteArray::number(text.size())); // scanned in two halves
+    const FileLines lines(text);
+    const QList<QByteArray> expected = text.split(lineEnd == "\r" ? '\r' : '\n');
+    QCOMPARE(lines.count(), expected.size());
+    for (int i = 0; i < lines.count(); ++i)
+        QCOMPARE(lines.line(i), expected.at(i));
+    QCOMPARE(lines.dataLineCount(), expressionCount(text));
+    QCOMPARE(lines.firstNul(), qsizetype(text.indexOf('\0')));
+    if (nulAt >= 0)
+        QCOMPARE(lines.lineAt(lines.firstNul()), text.left(int(lines.firstNul())).count(lineEnd.back()));
+    QCOMPARE(lines.isPlainAscii(), nulAt < 0 && nonAsciiAt < 0);
 }
 
 void TestFastPaths::parallelReadingMatchesOneThread_data()

@@ -199,10 +199,15 @@ public:
         } catch (const std::system_error &) {
             // fewer helpers: the blocks get read all the same
         }
-        readBlocks(true);
+        try {
+            readBlocks(true);
+        } catch (...) {
+            failed.store(true); // a progress report that ran out of memory
+        }
         for (std::thread &helper : helpers)
             helper.join();
-        announceProgress();
+        if (!failed.load())
+            announceProgress();
         if (failed.load())
             throw std::bad_alloc(); // the importer ends the import with its memory message
         for (int b = 0; b < blocks; ++b) {
