@@ -29,7 +29,7 @@ bool copyColumns(RawInput &input, const QHash<QString, Column *> &channels, cons
     auto *memory = static_cast<double *>(tesselAllocateLarge(bytes));
     if (memory == nullptr)
         return false;
-    input.columnMemory.reset(memory, tesselFreeLarge);
+    input.columnMemory.reset(memory, [bytes](double *block) { tesselFreeLarge(block, bytes); });
     const auto place = [&](const Column &source, size_t slot) {
         double *target = memory + slot * length;
         std::memcpy(target, source.memptr(), length * sizeof(double));

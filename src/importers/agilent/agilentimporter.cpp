@@ -5,6 +5,7 @@
 #include "channelheader.h"
 #include "datatable.h"
 #include "filelines.h"
+#include "largememory.h"
 #include "timestamptext.h"
 
 #include <QDebug>
@@ -204,6 +205,7 @@ void AgilentImporter::importData(bool addToSession)
 
 void AgilentImporter::runImport(bool addToSession)
 {
+    const LargeMemoryReuse reuse; // the file's buffer, once read, takes the data store's copy
     ImportRun run;
     if (!readFile(run))
         return;
@@ -234,7 +236,7 @@ bool AgilentImporter::readFile(ImportRun &run)
         return false;
     }
     LargeBuffer content(size_t(file.size()));
-    const qint64 read = content ? file.read(content.data(), file.size()) : -1;
+    const qint64 read = content ? readFileContent(file, content.data(), file.size()) : -1;
     if (read < 0) {
         failLoad(QStringLiteral("Could not load the file \"%1\" because it could not be read (%2).")
                      .arg(fileName, content ? file.errorString() : QStringLiteral("out of memory")));
