@@ -36,6 +36,14 @@ char *digitsBefore(char *out, std::uint64_t n)
     return out;
 }
 
+int decimalDigits(std::uint64_t n)
+{
+    int digits = 1;
+    for (; n >= 10; n /= 10)
+        ++digits;
+    return digits;
+}
+
 int decimalLength(int n)
 {
     return n >= 100 ? 3 : 2; // exponents take at least two digits
@@ -105,6 +113,23 @@ bool writeShortDecimal(char *&out, double value)
         // A whole number needs no division to check.
         if (k == 0 ? double(mantissa) != magnitude : double(mantissa) / powersOfTen[k] != magnitude)
             continue;
+        if (value < 0)
+            *out++ = '-';
+        const int digits = decimalDigits(mantissa);
+        if (k > 0 && digits > k) {
+            // The usual case, digits on both sides of the point: written in place. The fewest
+            // decimals leave no trailing zero.
+            char *end = out + digits + 1;
+            char *point = end - k - 1;
+            const std::uint64_t scale = std::uint64_t(powersOfTen[k]);
+            for (char *zero = point + 1, *fraction = digitsBefore(end, mantissa % scale);
+                 zero < fraction; ++zero)
+                *zero = '0'; // the zeros right after the point
+            *point = '.';
+            digitsBefore(point, mantissa / scale);
+            out = end;
+            return true;
+        }
         char text[24];
         char *end = text + sizeof text;
         const char *begin = digitsBefore(end, mantissa);
@@ -113,8 +138,6 @@ bool writeShortDecimal(char *&out, double value)
             --end;
             ++exponent;
         }
-        if (value < 0)
-            *out++ = '-';
         out = writeDecimal(out, begin, int(end - begin), exponent);
         return true;
     }
