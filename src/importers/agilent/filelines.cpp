@@ -133,7 +133,7 @@ ContentScan scanWhole(const char *data, qsizetype size, std::vector<quint32> *li
         return scanContent(data, size, 0, size, keepLineStart);
     const qsizetype middle = size / 2;
     ContentScan second;
-    bool outOfMemory = false;
+    bool secondOutOfMemory = false;
     std::thread helper;
     try {
         helper = std::thread([&] {
@@ -143,20 +143,21 @@ ContentScan scanWhole(const char *data, qsizetype size, std::vector<quint32> *li
                         laterStarts->push_back(quint32(lf + 1));
                 });
             } catch (const std::bad_alloc &) {
-                outOfMemory = true;
+                secondOutOfMemory = true;
             }
         });
     } catch (const std::system_error &) {
         return scanContent(data, size, 0, size, keepLineStart);
     }
     ContentScan scan;
+    bool outOfMemory = false;
     try {
         scan = scanContent(data, size, 0, middle, keepLineStart);
     } catch (const std::bad_alloc &) {
         outOfMemory = true;
     }
     helper.join();
-    if (outOfMemory)
+    if (outOfMemory || secondOutOfMemory)
         throw std::bad_alloc(); // the importer ends the import with its memory message
     if (scan.firstNul < 0) {
         scan.dataLines += second.dataLines;
