@@ -1,78 +1,162 @@
 #!/usr/bin/python3
-"""tessel-import against pandas.read_csv on the same generated export, side by side.
+"""tessel-import against pandas.read_csv and numpy.loadtxt on the same generated exports.
 
-Generates one export (default: 340,000 rows x 40 channels, CR LF, about 100 MB), then runs the
-whole tessel-import process and pandas.read_csv (timed inside Python, the import of pandas left
-out) alternately, three times each, and prints the medians, the throughput ratio and the peak
-resident memory of each as a multiple of the file size.
+One run, contenders alternating round by round, medians printed:
+  - exports of about 100 MB (CR LF) at 5, 40 and 200 channels: the whole tessel-import process
+    against pandas.read_csv and numpy.loadtxt, timed inside Python (the import of the module left
+    out), with the peak resident memory of each as a multiple of the file size;
+  - tessel-import --export on the 40-channel file, in MB/s of input;
+  - a batch of generated exports (default 500) with --json, --jobs 1 and --jobs 2, and the peak
+    memory of a tenth of that batch beside it (flat when the report streams).
 """
 import argparse
 import os
+import platform
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-PANDAS_RUN = r"""
+PYTHON_RUN = r"""
 import resource, sys, time
-import pandas
+import numpy, pandas
+path, reader, rows = sys.argv[1], sys.argv[2], int(sys.argv[3])
 start = time.perf_counter()
-frame = pandas.read_csv(sys.argv[1], skiprows=3)
+if reader == "pandas":
+    table = pandas.read_csv(path, skiprows=3)
+else:
+    table = numpy.loadtxt(path, delimiter=",", skiprows=4, max_rows=rows)
 elapsed = time.perf_counter() - start
-print(elapsed, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, len(frame))
+print(elapsed, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, len(table))
 """
 
 
-def run_tool(tool, path):
+def run_process(command):
     start = time.perf_counter()
-    process = subprocess.Popen([tool, path], stdout=subprocess.DEVNULL)
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
     elapsed = time.perf_counter() - start
     if status != 0:
-        sys.exit(f"tessel-import failed on {path} (status {status})")
+        sys.exit(f"{' '.join(command)} failed (status {status})")
     return elapsed, usage.ru_maxrss * 1024
 
 
-def run_pandas(path):
-    result = subprocess.run([sys.executable, "-c", PANDAS_RUN, path],
+def run_python(path, reader, rows):
+    result = subprocess.run([sys.executable, "-c", PYTHON_RUN, path, reader, str(rows)],
                             capture_output=True, text=True, check=True)
     elapsed, peak_kib, _rows = result.stdout.split()
     return float(elapsed), int(peak_kib) * 1024
+
+
+def generate(generator, path, rows, channels, seed):
+    subprocess.run([generator, "--rows", str(rows), "--channels", str(channels),
+                    "--line-ending", "crlf", "--seed", str(seed), path], check=True)
+
+
+def rows_for(generator, folder, channels, megabytes):
+    """The row count that makes an export of about this size."""
+    sample = os.path.join(folder, "sample.csv")
+    generate(generator, sample, 20000, channels, 1)
+    rows = int(megabytes * 1e6 / (os.path.getsize(sample) / 20000))
+    os.remove(sample)
+    return rows
+
+
+def medians(runs):
+    return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
+
+
+def print_rows(title, size, results, reference=None):
+    megabytes = size / 1e6
+    print(title)
+    print(f"  {'reader':<34}{'seconds':>9}{'MB/s':>9}{'peak RSS / file':>17}{'ratio':>8}")
+    for name, runs in results.items():
+        seconds, peak = medians(runs)
+        ratio = ""
+        if reference and name != reference:
+            ratio = f"{medians(results[reference])[0] / seconds:.2f}"
+        print(f"  {name:<34}{seconds:>9.3f}{megabytes / seconds:>9.1f}{peak / size:>16.2f}x"
+              f"{ratio:>8}")
+
+
+def compare_readers(args, folder, channels):
+    rows = rows_for(args.generator, folder, channels, args.megabytes)
+    path = os.path.join(folder, f"export-{channels}.csv")
+    generate(args.generator, path, rows, channels, 1)
+    size = os.path.getsize(path)
+    results = {"pandas.read_csv": [], "tessel-import (whole process)": []}
+    if not args.skip_numpy:
+        results["numpy.loadtxt"] = []
+    for _ in range(args.rounds):
+        results["tessel-import (whole process)"].append(run_process([args.tool, path]))
+        results["pandas.read_csv"].append(run_python(path, "pandas", rows))
+        if not args.skip_numpy:
+            results["numpy.loadtxt"].append(run_python(path, "numpy", rows))
+    print_rows(f"{rows} rows x {channels} channels, {size / 1e6:.1f} MB "
+               f"(ratio: pandas.read_csv seconds / these seconds)", size, results,
+               reference="pandas.read_csv")
+    return path, size
+
+
+def compare_export(args, folder, path, size):
+    results = {"tessel-import": [], "tessel-import --export": []}
+    target = os.path.join(folder, "exported")
+    for _ in range(args.rounds):
+        results["tessel-import"].append(run_process([args.tool, path]))
+        results["tessel-import --export"].append(
+            run_process([args.tool, "--export", target, path]))
+    print_rows("export of the 40-channel file (MB/s of input)", size, results)
+
+
+def compare_batches(args, folder):
+    batch = os.path.join(folder, "batch")
+    tenth = os.path.join(folder, "batch-tenth")
+    os.makedirs(batch)
+    os.makedirs(tenth)
+    total = 0
+    for i in range(args.batch_files):
+        path = os.path.join(batch, f"run{i:04d}.csv")
+        generate(args.generator, path, 1000 + (i * 37) % 4000, 10 + (i * 7) % 31, i + 2)
+        total += os.path.getsize(path)
+        if i % 10 == 0:
+            os.link(path, os.path.join(tenth, f"run{i:04d}.csv"))
+    results = {"--json --jobs 1": [], "--json --jobs 2": [], "--json --jobs 2, a tenth": []}
+    for _ in range(args.rounds):
+        results["--json --jobs 1"].append(run_process([args.tool, "--json", "--jobs", "1", batch]))
+        results["--json --jobs 2"].append(run_process([args.tool, "--json", "--jobs", "2", batch]))
+        results["--json --jobs 2, a tenth"].append(
+            run_process([args.tool, "--json", "--jobs", "2", tenth]))
+    print(f"batch of {args.batch_files} exports, {total / 1e6:.1f} MB in all "
+          f"(the tenth: {len(os.listdir(tenth))} of them)")
+    print(f"  {'run':<34}{'seconds':>9}{'MB/s':>9}{'peak RSS MB':>17}")
+    for name, runs in results.items():
+        seconds, peak = medians(runs)
+        print(f"  {name:<34}{seconds:>9.3f}{total / 1e6 / seconds:>9.1f}{peak / 1e6:>17.1f}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tool", required=True, help="the tessel-import executable")
     parser.add_argument("--generator", required=True, help="the generate-export executable")
-    parser.add_argument("--rows", type=int, default=340000)
-    parser.add_argument("--channels", type=int, default=40)
+    parser.add_argument("--megabytes", type=float, default=100.0)
+    parser.add_argument("--channels", type=int, nargs="+", default=[5, 40, 200])
     parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--batch-files", type=int, default=500)
+    parser.add_argument("--skip-numpy", action="store_true")
     args = parser.parse_args()
 
+    print(f"{time.strftime('%Y-%m-%d')}, {platform.node()}, {os.cpu_count()} cores, "
+          f"{platform.processor() or platform.machine()}; medians of {args.rounds} alternating "
+          f"rounds")
     with tempfile.TemporaryDirectory() as folder:
-        path = os.path.join(folder, "export.csv")
-        subprocess.run([args.generator, "--rows", str(args.rows), "--channels",
-                        str(args.channels), "--line-ending", "crlf", "--seed", "1", path],
-                       check=True)
-        size = os.path.getsize(path)
-        tool_runs, pandas_runs = [], []
-        for _ in range(args.rounds):
-            tool_runs.append(run_tool(args.tool, path))
-            pandas_runs.append(run_pandas(path))
-
-    megabytes = size / 1e6
-    print(f"export: {args.rows} rows x {args.channels} channels, {megabytes:.1f} MB, "
-          f"{args.rounds} alternating rounds (medians)")
-    print(f"{'reader':<16}{'seconds':>10}{'MB/s':>10}{'peak RSS / file':>18}")
-    medians = {}
-    for name, runs in (("tessel-import", tool_runs), ("pandas.read_csv", pandas_runs)):
-        seconds = statistics.median(run[0] for run in runs)
-        peak = statistics.median(run[1] for run in runs)
-        medians[name] = seconds
-        print(f"{name:<16}{seconds:>10.3f}{megabytes / seconds:>10.1f}{peak / size:>17.2f}x")
-    print(f"throughput ratio tessel-import / pandas.read_csv: "
-          f"{medians['pandas.read_csv'] / medians['tessel-import']:.2f}")
+        for channels in args.channels:
+            path, size = compare_readers(args, folder, channels)
+            if channels == 40:
+                compare_export(args, folder, path, size)
+            os.remove(path)
+        if args.batch_files > 0:
+            compare_batches(args, folder)
 
 
 if __name__ == "__main__":

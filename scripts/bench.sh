@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds with the benchmarks, runs the stage benchmark and the side-by-side comparison with
-# pandas.read_csv on a generated 100 MB export.
+# pandas.read_csv and numpy.loadtxt on generated exports (see bench/compare.py).
+# BENCH_ARGS passes options to compare.py, e.g. BENCH_ARGS="--rounds 5 --skip-numpy".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
-"$root/scripts/setup.sh" libbenchmark-dev python3-pandas
+"$root/scripts/setup.sh" libbenchmark-dev python3-pandas python3-numpy
 "$root/scripts/build.sh" -DBUILD_BENCH=ON
 "$build/bench/bench_import" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+# shellcheck disable=SC2086
 /usr/bin/python3 "$root/bench/compare.py" --tool "$build/tools/tessel-import/tessel-import" \
-  --generator "$build/bench/generate-export"
+  --generator "$build/bench/generate-export" ${BENCH_ARGS:-}

@@ -143,7 +143,14 @@ QJsonArray TestTesselImport::importedFiles(const QStringList &arguments, int exp
         qWarning("exit code %d, stderr: %s", run.exitCode, run.err.constData());
         return {};
     }
-    return QJsonDocument::fromJson(run.out).object().value(QLatin1String("files")).toArray();
+    // The document is written as the files arrive: it must still be one valid JSON value.
+    QJsonParseError error;
+    const QJsonObject document = QJsonDocument::fromJson(run.out, &error).object();
+    if (error.error != QJsonParseError::NoError || !document.contains(QLatin1String("overview"))) {
+        qWarning("not one JSON document with an overview: %s", run.out.constData());
+        return {};
+    }
+    return document.value(QLatin1String("files")).toArray();
 }
 
 QString TestTesselImport::userSettingsFile() const

@@ -9,13 +9,16 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
 #include <mutex>
 
-// One file's raw data as the data store keeps it: its own copies of every column.
+// One file's raw data as the data store keeps it: its own copies of every column, all in one
+// block of memory that the input holds.
 struct RawInput
 {
     QString filePath;
     QStringList channelNames;
+    std::shared_ptr<double> columnMemory; // declared before the columns that view it
     QHash<QString, Column> channels;
     Column time;
     QDateTime start;

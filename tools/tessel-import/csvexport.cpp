@@ -1,34 +1,58 @@
 #include "csvexport.h"
 
 #include "datamanager.h"
+#include "numbertext.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
-void appendNumber(std::string &line, double value)
-{
-    if (std::isnan(value)) {
-        line += "nan";
-        return;
-    }
-    char text[32];
-    // to_chars writes "inf" and "-inf" itself.
-    line.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
+// Rows are formatted in blocks of at most this many bytes.
+const size_t blockBytes = size_t(4) << 20;
 
 std::string headerLine(const QStringList &channelNames)
 {
     const QStringList names = QStringList{QStringLiteral("time")} + channelNames;
     return names.join(QLatin1Char(',')).toStdString() + '\n';
 }
+
+// Formats blocks of rows as CSV lines: the time, then the channels.
+class RowFormatter
+{
+public:
+    RowFormatter(const Column &time, const std::vector<const Column *> &columns)
+        : time(time), columns(columns), rowBytes((columns.size() + 1) * (maxNumberText + 1)),
+          blockRows(std::max<arma::uword>(1, blockBytes / rowBytes))
+    {}
+
+    // Writes rows first to last - 1 to out, which holds rowBytes per row; answers the length.
+    size_t format(arma::uword first, arma::uword last, char *out) const
+    {
+        char *const begin = out;
+        for (arma::uword row = first; row < last; ++row) {
+            out = writeShortest(out, time[row]);
+            for (const Column *column : columns) {
+                *out++ = ',';
+                out = writeShortest(out, (*column)[row]);
+            }
+            *out++ = '\n';
+        }
+        return size_t(out - begin);
+    }
+
+    const Column &time;
+    const std::vector<const Column *> &columns;
+    const size_t rowBytes;
+    const arma::uword blockRows;
+};
 
 } // namespace
 
@@ -54,17 +78,31 @@ bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
         *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
     }
-    std::string line = headerLine(input.channelNames);
-    file.write(line.data(), qint64(line.size()));
-    for (arma::uword row = 0; row + 1 < arma::uword(input.rowCount); ++row) {
-        line.clear();
-        appendNumber(line, input.time[row]);
-        for (const Column *column : columns) {
-            line += ',';
-            appendNumber(line, (*column)[row]);
-        }
-        line += '\n';
-        file.write(line.data(), qint64(line.size()));
+    const std::string header = headerLine(input.channelNames);
+    file.write(header.data(), qint64(header.size()));
+    const RowFormatter formatter(input.time, columns);
+    const arma::uword rows = input.rowCount > 0 ? arma::uword(input.rowCount - 1) : 0;
+    // Each round formats one block of rows per thread, then writes the blocks in order.
+    const int threads =
+        std::thread::hardware_concurrency() > 1 && rows >= 2 * formatter.blockRows ? 2 : 1;
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (int t = 0; t < threads; ++t)
+        blocks.push_back(std::make_unique<char[]>(formatter.blockRows * formatter.rowBytes));
+    std::vector<size_t> lengths(static_cast<size_t>(threads));
+    for (arma::uword first = 0; first < rows; first += threads * formatter.blockRows) {
+        const auto format = [&](int t) {
+            const arma::uword begin = std::min(rows, first + t * formatter.blockRows);
+            const arma::uword end = std::min(rows, begin + formatter.blockRows);
+            lengths[size_t(t)] = formatter.format(begin, end, blocks[size_t(t)].get());
+        };
+        std::thread helper;
+        if (threads > 1)
+            helper = std::thread(format, 1);
+        format(0);
+        if (helper.joinable())
+            helper.join();
+        for (int t = 0; t < threads; ++t)
+            file.write(blocks[size_t(t)].get(), qint64(lengths[size_t(t)]));
     }
     if (file.commit())
         return true;

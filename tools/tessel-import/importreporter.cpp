@@ -18,7 +18,7 @@ ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
 void ImportReporter::report(const ImportResult &result)
 {
     if (json)
-        jsonFiles.append(importToJson(result));
+        writeJsonFile(importToJson(result));
     else
         writeTextReport(result, out);
     out.flush();
@@ -73,12 +73,34 @@ bool ImportReporter::drawPicture(const ImportResult &result)
     return false;
 }
 
+namespace {
+
+const char jsonDocumentStart[] = "{\n    \"files\": [\n";
+
+// A JSON value as QJsonDocument writes it indented, nested the given number of spaces deep: every
+// line but the first moved right, without the final line break.
+QString nestedJson(const QJsonObject &object, int depth)
+{
+    QString text = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    text.chop(1);
+    return text.replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(depth, QLatin1Char(' ')));
+}
+
+} // namespace
+
+// The document is written as QJsonDocument would write it whole, one file's entry at a time, so
+// that a batch holds no report of a file it has finished with.
+void ImportReporter::writeJsonFile(const QJsonObject &file)
+{
+    out << (jsonFilesWritten == 0 ? jsonDocumentStart : ",\n") << "        " << nestedJson(file, 8);
+    ++jsonFilesWritten;
+}
+
 int ImportReporter::finish(bool problemsBefore)
 {
     if (json) {
-        const QJsonObject document{{QStringLiteral("files"), jsonFiles},
-                                   {QStringLiteral("overview"), overview.toJson()}};
-        out << QJsonDocument(document).toJson();
+        out << (jsonFilesWritten == 0 ? jsonDocumentStart : "\n")
+            << "    ],\n    \"overview\": " << nestedJson(overview.toJson(), 4) << "\n}\n";
     } else if (overview.fileCount() > 1 || overview.hasBatchLogs()) {
         overview.writeText(out);
     }

@@ -3,7 +3,7 @@
 #include "batchoverview.h"
 #include "plot.h"
 
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QSet>
 #include <QString>
 
@@ -13,10 +13,11 @@ class QTextStream;
 struct ImportResult;
 struct ToolOptions;
 
-// Reports each import as it arrives: a text summary, or an entry of the JSON document written
-// at the end, the importer's date warning, the CSV export and the quick-look picture.
-// Then lets the data store forget the file, so that a batch holds one file's data at a time.
-// Remembers whether every file was imported, and what the batch overview needs.
+// Reports each import as it arrives: a text summary, or the file's entry of the JSON document
+// (written as it arrives, the overview at the end), the importer's date warning, the CSV export
+// and the quick-look picture. Then lets the data store forget the file, so that a batch holds
+// one file's data at a time. Remembers whether every file was imported, and what the batch
+// overview needs.
 class ImportReporter
 {
 public:
@@ -31,12 +32,13 @@ private:
     bool exportTable(const ImportResult &result);
     bool drawPicture(const ImportResult &result);
     bool claimOutput(const QString &inputFile, const QString &target, const QString &refusal);
+    void writeJsonFile(const QJsonObject &file);
 
     QTextStream &out;
     const bool json;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
-    QJsonArray jsonFiles;
+    int jsonFilesWritten = 0;
     BatchOverview overview;
     QSet<QString> claimedOutputs;
     bool allImported = true;

@@ -5,6 +5,7 @@
 #include "channelmatching.h"
 #include "datatable.h"
 #include "filelines.h"
+#include "largememory.h"
 #include "stampreading.h"
 #include "timestamptext.h"
 
@@ -234,13 +235,14 @@ void AgilentImporter::importData(bool addToSession)
 
 void AgilentImporter::runImport(bool addToSession)
 {
+    const LargeMemoryReuse reuse; // the file's buffer, once read, takes the data store's copy
     ImportRun run;
     setProperty(importReportProperty, QVariantMap());
     if (!readFile(run))
         return;
     reportNulByte(*run.lines);
     readIntensityUnit(run);
-    run.table = std::make_unique<DataTable>(countDataLines(run.lines->content()) + 1);
+    run.table = std::make_unique<DataTable>(run.lines->dataLineCount() + 1);
     run.sampleName = sampleNameFromFirstLine(run.lines->line(0));
     run.xmlLoaded = getXMLMetadata(run);
     run.timeLineOption = preference(timeLineKey, acquiredTimeOption);
@@ -270,7 +272,7 @@ bool AgilentImporter::readFile(ImportRun &run)
         return false;
     }
     LargeBuffer content(size_t(file.size()));
-    const qint64 read = content ? file.read(content.data(), file.size()) : -1;
+    const qint64 read = content ? readFileContent(file, content.data(), file.size()) : -1;
     if (read < 0) {
         failLoad(
             QStringLiteral("Could not load the file \"%1\" because it could not be read (%2).")
@@ -293,12 +295,9 @@ bool AgilentImporter::readFile(ImportRun &run)
 // instrument writes one, so the rows lost behind it must not go unmentioned.
 void AgilentImporter::reportNulByte(const FileLines &lines)
 {
-    const QByteArray &content = lines.content();
-    const char *nul =
-        static_cast<const char *>(std::memchr(content.constData(), '\0', size_t(content.size())));
-    if (nul == nullptr)
+    if (lines.firstNul() < 0)
         return;
-    const auto line = std::count(content.constData(), nul, lines.separator()) + 1;
+    const int line = lines.lineAt(lines.firstNul()) + 1;
     TsLog().warningWithOrigin(QStringLiteral("The file \"%1\" holds a NUL byte in line %2: no data "
                                              "row from that line on is read.")
                                   .arg(fileName, QString::number(line)),

@@ -6,9 +6,12 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 namespace {
@@ -102,40 +105,47 @@ bool startsWithEmptyField(const char *begin, const char *end)
     return begin == end || *begin == ',';
 }
 
-} // namespace
-
-int readDataRows(const FileLines &lines, const QStringList &channelNames, double startSeconds,
-                 DataTable &table, const std::function<void(int)> &progress)
+// Reads ranges of data lines into their rows of the table. Ranges may be read concurrently:
+// each row's slots are written by the range that holds it only.
+class RowReader
 {
-    const int rowCount = table.rowCount();
-    const int countedRows = std::min(rowCount - 1, lines.count() - dataLineOffset);
-    if (countedRows <= 0)
-        return 0;
-    const int progressStep = rowCount > 20 ? rowCount / 20 : 0;
-    std::vector<double *> byPosition;
-    // A repeated name's column is zeroed for a short line only where it first stands: a later
-    // position the line has no field for must not overwrite the value an earlier field gave it.
-    std::vector<bool> zeroWhenMissing;
-    std::unordered_set<const double *> seen;
-    for (const QString &name : channelNames) {
-        double *column = table.channels().value(name)->memptr();
-        zeroWhenMissing.push_back(seen.insert(column).second);
-        byPosition.push_back(column);
+public:
+    RowReader(const FileLines &lines, const QStringList &channelNames, double startSeconds,
+              DataTable &table, int countedRows)
+        : lines(lines), startSeconds(startSeconds), time(table.time().memptr())
+    {
+        // A repeated name's column is zeroed for a short line only where it first stands: a
+        // later position the line has no field for must not overwrite the value an earlier
+        // field gave it.
+        std::unordered_set<const double *> seen;
+        for (const QString &name : channelNames) {
+            double *column = table.channels().value(name)->memptr();
+            zeroWhenMissing.push_back(seen.insert(column).second);
+            byPosition.push_back(column);
+        }
+        plain =
+            lines.isPlainAscii() || isPlainAscii(lines.lineBegin(dataLineOffset),
+                                                 lines.lineEnd(dataLineOffset + countedRows - 1));
     }
-    double *time = table.time().memptr();
-    const bool plain = isPlainAscii(lines.lineBegin(dataLineOffset),
-                                    lines.lineEnd(dataLineOffset + countedRows - 1));
 
-    int row = 0;
-    for (; row < countedRows; ++row) {
-        if (progressStep > 0 && row % progressStep == 0)
-            progress(row);
-        const char *begin = lines.lineBegin(row + dataLineOffset);
-        const char *end = lines.lineEnd(row + dataLineOffset);
-        if (!plain)
-            end = std::find(begin, end, '\0'); // Qt's decoding ends at a NUL
-        if (startsWithEmptyField(begin, end))
-            break;
+    // Reads rows first to last - 1; answers the row whose first field is empty, or last.
+    int read(int first, int last) const
+    {
+        for (int row = first; row < last; ++row) {
+            const char *begin = lines.lineBegin(row + dataLineOffset);
+            const char *end = lines.lineEnd(row + dataLineOffset);
+            if (!plain)
+                end = std::find(begin, end, '\0'); // Qt's decoding ends at a NUL
+            if (startsWithEmptyField(begin, end))
+                return row;
+            readRow(row, begin, end);
+        }
+        return last;
+    }
+
+private:
+    void readRow(int row, const char *begin, const char *end) const
+    {
         size_t values = 0;
         const auto store = [&](int index, double value) {
             if (index == 0)
@@ -153,7 +163,139 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
                 byPosition[values][row] = 0.0; // a short line leaves its missing channels at zero
         }
     }
-    return row;
+
+    const FileLines &lines;
+    const double startSeconds;
+    double *const time;
+    std::vector<double *> byPosition;
+    std::vector<bool> zeroWhenMissing;
+    bool plain = false;
+};
+
+// The rows in blocks of one progress step, taken in order by the reading threads. Progress for a
+// block goes out on the calling thread once every block before it has been read without
+// reaching the end of the table, so the reports come in the order and number of a reading by
+// one thread.
+class BlockReading
+{
+public:
+    BlockReading(const RowReader &reader, int countedRows, int blockRows,
+                 const std::function<void(int)> *progress)
+        : reader(reader), countedRows(countedRows), blockRows(blockRows),
+          blocks((countedRows + blockRows - 1) / blockRows), progress(progress),
+          stops(size_t(blocks)), done(new std::atomic<bool>[size_t(blocks)])
+    {
+        for (int b = 0; b < blocks; ++b)
+            done[b].store(false, std::memory_order_relaxed);
+    }
+
+    int run(int threads)
+    {
+        std::vector<std::thread> helpers;
+        helpers.reserve(size_t(std::max(threads - 1, 0)));
+        try {
+            for (int i = 1; i < threads && i < blocks; ++i)
+                helpers.emplace_back([this] { readBlocks(false); });
+        } catch (const std::system_error &) {
+            // fewer helpers: the blocks get read all the same
+        }
+        try {
+            readBlocks(true);
+        } catch (...) {
+            failed.store(true); // a progress report that ran out of memory
+        }
+        for (std::thread &helper : helpers)
+            helper.join();
+        if (!failed.load())
+            announceProgress();
+        if (failed.load())
+            throw std::bad_alloc(); // the importer ends the import with its memory message
+        for (int b = 0; b < blocks; ++b) {
+            if (stops[size_t(b)] < lastRow(b))
+                return stops[size_t(b)];
+        }
+        return countedRows;
+    }
+
+private:
+    int lastRow(int block) const { return std::min((block + 1) * blockRows, countedRows); }
+
+    void readBlocks(bool callingThread)
+    {
+        for (int b; (b = next.fetch_add(1, std::memory_order_relaxed)) < blocks;) {
+            if (callingThread)
+                announceProgress();
+            const int first = b * blockRows;
+            int stop = first;
+            if (b <=
+                endBlock.load(std::memory_order_relaxed)) { // no block before it ended the table
+                try {
+                    stop = reader.read(first, lastRow(b));
+                } catch (...) {
+                    failed.store(true);
+                }
+            }
+            if (stop < lastRow(b)) {
+                for (int end = endBlock.load();
+                     b < end && !endBlock.compare_exchange_weak(end, b);) {
+                }
+            }
+            stops[size_t(b)] = stop;
+            done[b].store(true, std::memory_order_release);
+        }
+    }
+
+    // Reports the blocks whose predecessors have all been read in full.
+    void announceProgress()
+    {
+        for (; announced < blocks; ++announced) {
+            const int before = announced - 1;
+            if (before >= 0 && (!done[before].load(std::memory_order_acquire) ||
+                                stops[size_t(before)] < lastRow(before))) {
+                return;
+            }
+            if (progress != nullptr)
+                (*progress)(announced * blockRows);
+        }
+    }
+
+    const RowReader &reader;
+    const int countedRows;
+    const int blockRows;
+    const int blocks;
+    const std::function<void(int)> *const progress;
+    std::vector<int> stops;
+    std::unique_ptr<std::atomic<bool>[]> done;
+    std::atomic<int> next{0};
+    std::atomic<int> endBlock{
+        std::numeric_limits<int>::max()}; // the first block that ended the table
+    std::atomic<bool> failed{false};
+    int announced = 0; // calling thread only
+};
+
+int readerThreads(const FileLines &lines, int countedRows)
+{
+    const qsizetype bytes =
+        lines.lineEnd(dataLineOffset + countedRows - 1) - lines.lineBegin(dataLineOffset);
+    if (bytes < parallelReadBytes)
+        return 1;
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
+} // namespace
+
+int readDataRows(const FileLines &lines, const QStringList &channelNames, double startSeconds,
+                 DataTable &table, const std::function<void(int)> &progress, int threads)
+{
+    const int rowCount = table.rowCount();
+    const int countedRows = std::min(rowCount - 1, lines.count() - dataLineOffset);
+    if (countedRows <= 0)
+        return 0;
+    const RowReader reader(lines, channelNames, startSeconds, table, countedRows);
+    const bool reportsProgress = rowCount > 20;
+    BlockReading reading(reader, countedRows, reportsProgress ? rowCount / 20 : countedRows,
+                         reportsProgress ? &progress : nullptr);
+    return reading.run(threads > 0 ? threads : readerThreads(lines, countedRows));
 }
 
 void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int rowsRead)
@@ -161,5 +303,6 @@ void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int 
     Column &time = table.time();
     time[arma::uword(rowsRead)] = time[arma::uword(rowsRead - 1)] + 0.001;
     for (const QString &name : channelNames)
-        (*table.channels().value(name))[arma::uword(rowsRead)] = std::numeric_limits<double>::quiet_NaN();
+        (*table.channels().value(name))[arma::uword(rowsRead)] =
+            std::numeric_limits<double>::quiet_NaN();
 }

@@ -42,14 +42,21 @@ private:
     QHash<QString, Column *> byName;
 };
 
+// Tables whose data lines take at least this many bytes are read by several threads: below it,
+// starting them costs more than it saves.
+const qsizetype parallelReadBytes = qsizetype(4) << 20;
+
 // Reads the data lines (from the fifth line on) into the table: the time field plus
 // startSeconds, then each value field into the column of the channel at its position (0.0 for
 // the channels a short line lacks). Stops at a line whose first field is empty, at the end of
 // the lines and after the counted rows; fields beyond the channel names are ignored. Returns the
 // number of rows read. progress(rowIndex) is called every rowCount/20 rows when there are more
-// than 20 rows.
+// than 20 rows, in order and on the calling thread.
+// threads: how many threads read (each its own ranges of rows, the calling thread among them);
+// 0 chooses one for tables under parallelReadBytes and one per core (at most 8) above. The
+// result does not depend on it.
 int readDataRows(const FileLines &lines, const QStringList &channelNames, double startSeconds,
-                 DataTable &table, const std::function<void(int)> &progress);
+                 DataTable &table, const std::function<void(int)> &progress, int threads = 0);
 
 // Closes the table after its rows: the last time plus 1 ms, and NaN in every channel.
 void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int rowsRead);

@@ -1,24 +1,25 @@
 #include "largebuffer.h"
 
-#include "columns.h"
+#include "largememory.h"
 
 #include <utility>
 
-LargeBuffer::LargeBuffer(std::size_t bytes) : memory(static_cast<char *>(tesselAllocateLarge(bytes)))
-{
-}
+LargeBuffer::LargeBuffer(std::size_t bytes)
+    : memory(static_cast<char *>(tesselAllocateLarge(bytes))), size(memory ? bytes : 0)
+{}
 
 LargeBuffer::~LargeBuffer()
 {
-    std::free(memory);
+    tesselFreeLarge(memory, size);
 }
 
-LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept : memory(std::exchange(other.memory, nullptr))
-{
-}
+LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept
+    : memory(std::exchange(other.memory, nullptr)), size(std::exchange(other.size, 0))
+{}
 
 LargeBuffer &LargeBuffer::operator=(LargeBuffer &&other) noexcept
 {
     std::swap(memory, other.memory);
+    std::swap(size, other.size);
     return *this;
 }

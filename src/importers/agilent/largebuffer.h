@@ -21,4 +21,5 @@ public:
 
 private:
     char *memory = nullptr;
+    std::size_t size = 0;
 };
