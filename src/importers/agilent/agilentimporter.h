@@ -13,7 +13,11 @@ class FileLines;
 using TesselPlugin::PluginInterface;
 
 // Reads the CSV files that Agilent ICP-MS instruments export (English, Chinese and Japanese
-// software), enriched from the acquisition folder's AcqMethod.xml and sample_info.xml.
+// software), enriched from the acquisition folder's or the batch's method and records.
+//
+// Besides the host's signals it leaves two dynamic properties for hosts that want more: the
+// preferences it reads ("preferences": key, default, recognised values, meaning) and, after each
+// import, what it found and used ("importReport").
 class AgilentImporter : public AbstractImporter, public PluginInterface
 {
     Q_OBJECT
@@ -33,34 +37,28 @@ public slots:
 
 private:
     struct ImportRun;
+    enum class Failure;
 
     // The stages of an import, in order; a stage that ends the import answers false.
     void runImport(bool addToSession);
     bool readFile(ImportRun &run);
     void reportNulByte(const FileLines &lines);
     void readIntensityUnit(ImportRun &run);
+    bool getXMLMetadata(ImportRun &run);
     bool chooseStartTime(ImportRun &run);
+    QDateTime getDateTimeFromCSV(ImportRun &run);
     void checkDayAndMonthOfStart(ImportRun &run);
     bool takeChannels(ImportRun &run);
     void takeAcquisitionFolderChannels(ImportRun &run);
-    void orderChannelsAsTheHeader(ImportRun &run);
     bool readTable(ImportRun &run);
     void reportUncountedRows(const FileLines &lines, int rowsRead);
     void handOff(ImportRun &run, bool addToSession);
     void announceResults(const ImportRun &run);
     void addToDataStore(const ImportRun &run);
 
-    QDateTime getDateTimeFromCSV(const FileLines &lines);
-    bool getXMLMetadata(ImportRun &run);
     void publishReport(const ImportRun &run);
-
-    // Failure exits: each writes its log entry and ends the import with its closing signals.
-    void failOpen(const QString &reason);
-    void failLoad(const QString &warning);
-    void failTimestamp(const QString &warning);
-    void failChannelHeader();
-    void failTimeStamp(const QString &origin, const QString &warning, const QString &error,
-                       const QString &userMessage);
+    // Ends a failed import: its log entry, then its closing signals.
+    void fail(Failure failure, const QString &warning);
 
     DataManager *dataManager;
 };

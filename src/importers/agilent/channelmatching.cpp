@@ -93,3 +93,28 @@ ChannelMatch matchChannels(const AcquisitionMethod &method, const QStringList &m
         match.headerOrder = ordered;
     return match;
 }
+
+FolderChannels folderChannels(const AcquisitionMethod &method, const QByteArray &headerLine,
+                              int firstLineValues)
+{
+    FolderChannels channels{orderedChannels(method), {}, std::nullopt};
+    const ChannelHeader header = parseChannelHeader(headerLine);
+    std::optional<ChannelMatch> match;
+    if (header.recognised) {
+        match = matchChannels(method, channels.names, header);
+        if (match->headerOrder)
+            channels.names = *match->headerOrder;
+    }
+    channels.properties = channelProperties(method, channels.names);
+    if (match && match->headerOrder)
+        return channels;
+    const bool listsDiffer =
+        match && (!match->onlyInMethod.isEmpty() || !match->onlyInHeader.isEmpty());
+    const bool countsDiffer = firstLineValues >= 0 && firstLineValues != channels.names.size();
+    if (countsDiffer || listsDiffer)
+        channels.disagreement =
+            ChannelDisagreement{int(channels.names.size()), firstLineValues,
+                                match ? match->onlyInMethod : QStringList(),
+                                match ? match->onlyInHeader : QStringList(), match.has_value()};
+    return channels;
+}

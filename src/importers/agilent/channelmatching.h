@@ -26,3 +26,27 @@ struct ChannelMatch
 // instruments write SelectedMZ equal to MZ).
 ChannelMatch matchChannels(const AcquisitionMethod &method, const QStringList &methodKeys,
                            const ChannelHeader &header);
+
+// Where the acquisition method and the export disagree about the channels.
+struct ChannelDisagreement
+{
+    int methodChannels = 0;
+    int values = 0; // on the first data line
+    QStringList onlyInMethod;
+    QStringList onlyInHeader;
+    bool headerRead = false; // the lists are known only when the channel header could be read
+};
+
+// The channels of an import whose method comes from the acquisition folder: the method's keys in
+// the order of the export's values when the header names exactly the method's channels, else in
+// the method's mass order (values then go to them by position, and the disagreement says why),
+// each with its dwell time and, for mass-shifted methods, its mass pair.
+struct FolderChannels
+{
+    QStringList names;
+    ChannelProperties properties;
+    std::optional<ChannelDisagreement> disagreement;
+};
+// firstLineValues: the value fields of the first data line; negative when there is none.
+FolderChannels folderChannels(const AcquisitionMethod &method, const QByteArray &headerLine,
+                              int firstLineValues);

@@ -95,8 +95,8 @@ namespace {
 
 // Powers of ten that doubles hold exactly: a decimal of at most 15 digits divided by one of them
 // is correctly rounded.
-const double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+const double exactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 const int maxExactDigits = 15;
 
 } // namespace

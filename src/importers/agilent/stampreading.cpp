@@ -1,12 +1,15 @@
 #include "stampreading.h"
 
 #include "abstractimporter.h"
+#include "timestamptext.h"
 
 #include <QRegularExpression>
 
 namespace {
 const qint64 maxZoneDifferenceMSecs = 14 * 3600 * 1000LL;
-}
+// Stamps before this instant (14 December 1970) are taken for misread dates.
+const qint64 earliestStartMSecs = 30000000LL * 1000;
+} // namespace
 
 LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat)
 {
@@ -19,6 +22,29 @@ LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat)
         QDateTime(converted.date().addDays(-1), converted.time(), Qt::LocalTime).offsetFromUtc();
     const QDateTime wallClockAsUtc(converted.date(), converted.time(), Qt::UTC);
     return {wallClockAsUtc.addSecs(-offsetBefore).toLocalTime(), true};
+}
+
+ExportStamp readExportStamp(const QByteArray &content, char separator,
+                            const QString &timeLineOption, const QString &dateFormat)
+{
+    ExportStamp stamp;
+    const std::optional<QString> text = findStampText(content, separator, timeLineOption);
+    if (!text) {
+        stamp.failure = ExportStamp::NoStampLine;
+        return stamp;
+    }
+    stamp.text = *text;
+    const std::optional<QString> normalised = normaliseTimeStamp(*text);
+    if (!normalised) {
+        stamp.failure = ExportStamp::Unrecognised;
+        return stamp;
+    }
+    stamp.normalised = *normalised;
+    stamp.reading = readLocalStamp(*normalised, dateFormat);
+    const QDateTime &start = stamp.reading.time;
+    if (!start.isValid() || start.toMSecsSinceEpoch() < earliestStartMSecs)
+        stamp.failure = ExportStamp::Impossible;
+    return stamp;
 }
 
 QString formatWithDayAndMonthSwapped(const QString &dateFormat)

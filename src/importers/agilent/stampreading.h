@@ -15,6 +15,24 @@ struct LocalReading
 };
 LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat);
 
+// The export's start time as the header line that the time-line option names gives it, or why
+// it gives none.
+struct ExportStamp
+{
+    enum Failure {
+        None,
+        NoStampLine,  // no header line for the option, in either language
+        Unrecognised, // the line holds no date and time
+        Impossible    // the date and time do not fit the format, or lie before 14 December 1970
+    };
+    Failure failure = None;
+    QString text;       // the stamp text of the header line
+    QString normalised; // its date and time as blank-separated tokens
+    LocalReading reading;
+};
+ExportStamp readExportStamp(const QByteArray &content, char separator,
+                            const QString &timeLineOption, const QString &dateFormat);
+
 // "dd MM yyyy hh mm ss" -> "MM dd yyyy hh mm ss"; the format unchanged when it lacks either.
 QString formatWithDayAndMonthSwapped(const QString &dateFormat);
 

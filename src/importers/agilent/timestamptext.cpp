@@ -7,9 +7,6 @@
 #include <algorithm>
 #include <cstring>
 
-const QString acquiredTimeOption = QStringLiteral("Use 'Acquired' Time");
-const QString printedTimeOption = QStringLiteral("Use 'Printed' Time");
-
 namespace {
 
 struct Span
@@ -29,8 +26,8 @@ qsizetype lineEndAfter(const QByteArray &text, qsizetype from, qsizetype limit, 
 // match in the decoded text is a match in the bytes, and the group decodes alone.
 std::optional<Span> findEnglishStamp(const QByteArray &text, char separator, bool acquired)
 {
-    const QByteArray word = acquired ? QByteArrayLiteral("Acquired      : ")
-                                     : QByteArrayLiteral("Printed:");
+    const QByteArray word =
+        acquired ? QByteArrayLiteral("Acquired      : ") : QByteArrayLiteral("Printed:");
     const QByteArray tail = QByteArrayLiteral(" using");
     const char *data = text.constData();
     const void *nul = std::memchr(data, '\0', size_t(text.size()));
@@ -42,7 +39,8 @@ std::optional<Span> findEnglishStamp(const QByteArray &text, char separator, boo
         if (!candidate)
             return std::nullopt;
         hit = static_cast<const char *>(candidate) - data;
-        if (hit + word.size() > limit || std::memcmp(data + hit, word.constData(), size_t(word.size())) != 0)
+        if (hit + word.size() > limit ||
+            std::memcmp(data + hit, word.constData(), size_t(word.size())) != 0)
             continue;
         const qsizetype begin = hit + word.size();
         const qsizetype lineEnd = lineEndAfter(text, begin, limit, separator);
@@ -84,9 +82,9 @@ std::optional<QString> findStampText(const QByteArray &content, char separator,
 
 std::optional<QString> normaliseTimeStamp(const QString &stampText)
 {
-    const QRegularExpression datePattern(QStringLiteral(
-        "(\\d+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)\\W+"
-        "(\\d{1,2}):(\\d{1,2}):?(?<seconds>[\\d.]+)?\\s*(?<AMPM>[APMpam.]{0,2})"));
+    const QRegularExpression datePattern(
+        QStringLiteral("(\\d+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)\\W+"
+                       "(\\d{1,2}):(\\d{1,2}):?(?<seconds>[\\d.]+)?\\s*(?<AMPM>[APMpam.]{0,2})"));
     const QRegularExpressionMatch match = datePattern.match(stampText);
     if (!match.hasMatch())
         return std::nullopt;
@@ -94,8 +92,8 @@ std::optional<QString> normaliseTimeStamp(const QString &stampText)
     for (int group = 1; group <= 7; ++group)
         tokens.append(match.captured(group));
     QString stamp = tokens.join(QLatin1Char(' ')).trimmed();
-    if (match.captured(QStringLiteral("seconds")).isEmpty()
-        || match.captured(QStringLiteral("AMPM")).isEmpty())
+    if (match.captured(QStringLiteral("seconds")).isEmpty() ||
+        match.captured(QStringLiteral("AMPM")).isEmpty())
         stamp.replace(QStringLiteral("  "), QStringLiteral(" "));
     return stamp;
 }

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "agilentpreferences.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
-
-// The time-line preference's values that pick a header line.
-extern const QString acquiredTimeOption; // "Use 'Acquired' Time"
-extern const QString printedTimeOption;  // "Use 'Printed' Time"
 
 // The time-stamp text of the header line that the time-line option names: after
 // "Acquired      : " up to the line's last " using", or after "Printed:" to the line's end;

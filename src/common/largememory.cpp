@@ -25,15 +25,6 @@ std::size_t pagesOf(std::size_t bytes)
     return (bytes + 4095) / 4096 * 4096;
 }
 
-struct SpareBlock
-{
-    void *memory = nullptr;
-    std::size_t bytes = 0;
-};
-
-thread_local SpareBlock spare;
-thread_local int reuseScopes = 0;
-
 // A mapping that starts on a huge page boundary, so that all of it but the tail short of a whole
 // huge page can have huge pages.
 void *mapFresh(std::size_t bytes)
@@ -54,14 +45,12 @@ void *mapFresh(std::size_t bytes)
 #ifdef MADV_HUGEPAGE
     madvise(memory, length, MADV_HUGEPAGE);
 #endif
+#ifdef MADV_POPULATE_WRITE
+    // Every page is about to be written: one call maps them all. Older kernels refuse; the
+    // pages then come as they are touched.
+    madvise(memory, length, MADV_POPULATE_WRITE);
+#endif
     return memory;
-}
-
-void releaseSpare()
-{
-    if (spare.memory != nullptr)
-        munmap(spare.memory, pagesOf(spare.bytes));
-    spare = SpareBlock();
 }
 #endif
 
@@ -75,14 +64,6 @@ void *tesselAllocateLarge(std::size_t bytes)
     void *memory = nullptr;
     return posix_memalign(&memory, hugePage, bytes) == 0 ? memory : nullptr;
 #else
-    if (spare.memory != nullptr) {
-        void *resized = mremap(spare.memory, pagesOf(spare.bytes), pagesOf(bytes), MREMAP_MAYMOVE);
-        if (resized != MAP_FAILED) {
-            spare = SpareBlock();
-            return resized;
-        }
-        releaseSpare();
-    }
     return mapFresh(bytes);
 #endif
 }
@@ -94,27 +75,9 @@ void tesselFreeLarge(void *memory, std::size_t bytes)
 #ifdef TESSEL_HEAP_ONLY
     std::free(memory);
 #else
-    if (bytes < hugePage) {
+    if (bytes < hugePage)
         std::free(memory);
-    } else if (reuseScopes > 0 && spare.memory == nullptr) {
-        spare = SpareBlock{memory, bytes};
-    } else {
+    else
         munmap(memory, pagesOf(bytes));
-    }
-#endif
-}
-
-LargeMemoryReuse::LargeMemoryReuse()
-{
-#ifndef TESSEL_HEAP_ONLY
-    ++reuseScopes;
-#endif
-}
-
-LargeMemoryReuse::~LargeMemoryReuse()
-{
-#ifndef TESSEL_HEAP_ONLY
-    if (--reuseScopes == 0)
-        releaseSpare();
 #endif
 }

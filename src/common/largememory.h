@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+// Memory for large columns and buffers, private to each library that compiles this file in (the
+// core's data store, the importer plug-in): no module asks another for it, so a plug-in needs
+// nothing from the host beyond the host's own interface.
+//
+// It comes in huge pages where the system offers them, prefaulted in one call: on virtual
+// machines every freshly touched 4 KiB page costs a trap, and the columns of one large file
+// touch tens of thousands of them. Null when the memory cannot be had; freed with
+// tesselFreeLarge and the same size. The contents are undefined, as malloc's are.
+#define TESSEL_LARGE_MEMORY_API __attribute__((visibility("hidden")))
+TESSEL_LARGE_MEMORY_API void *tesselAllocateLarge(std::size_t bytes);
+TESSEL_LARGE_MEMORY_API void tesselFreeLarge(void *memory, std::size_t bytes);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+class FileLines;
+
+// Facts about an export file that its bytes tell, before and beside the import.
+
+// Opens a file for reading; answers why it could not be opened, or nothing. Only regular
+// files: opening a named pipe waits for a writer, and a device may never end.
+QString openForReading(QFile &file);
+
+// Whether one of the first 50 lines holds an export's time-stamp heading: the English
+// "Acquired      : ... using", the Chinese software's 采集日期 (GB18030) or the Japanese
+// software's 測定日時 (Shift_JIS). Reads at most 64 KiB of each line.
+bool holdsExportHeading(QFile &file);
+
+// The last component of the Windows path that the export's first line holds ("S1.d" of
+// "D:\DATA\demo.b\S1.d"); empty when the line holds none.
+QString sampleNameFromFirstLine(const QByteArray &line);
+
+// The first line as the instrument software's folder check reads it: up to its LF, or the
+// whole content in a file without LF (only its end matters to the check).
+QByteArray firstLineForFolderCheck(const FileLines &lines);
