@@ -675,6 +675,7 @@ QVariantMap batchLogReport(const BatchLog &log)
 QVariantMap dayMonthReport(const DayMonthFinding &finding, const QString &warning)
 {
     return {{QStringLiteral("message"), warning},
+            {QStringLiteral("preference"), AgilentPreference::dateFormat},
             {QStringLiteral("exportStart"), finding.exportStart},
             {QStringLiteral("swappedStart"), finding.swappedStart},
             {QStringLiteral("acquisitionInstant"), finding.acquisitionInstant},
