@@ -567,6 +567,7 @@ void TestAgilentImport::dataStoreRefusal()
     QVERIFY(log.entries.contains(QStringLiteral("data(2)")));
     QVERIFY(Session()->data()->files().isEmpty());
     QVERIFY(Session()->data()->samples().isEmpty());
+    QCOMPARE(loggedWarnings(), QStringList{QStringLiteral("The data store refused the data of \"%1\": they were not stored.").arg(importer.fileName)});
 }
 
 void TestAgilentImport::machineNamePreference_data()
