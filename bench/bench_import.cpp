@@ -30,8 +30,8 @@ QByteArray exportBytes()
 void reportRates(benchmark::State &state, qint64 bytes, qint64 rows)
 {
     state.SetBytesProcessed(int64_t(state.iterations()) * bytes);
-    state.counters["rows/s"] = benchmark::Counter(double(rows) * double(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+    state.counters["rows/s"] =
+        benchmark::Counter(double(rows) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Import(benchmark::State &state)

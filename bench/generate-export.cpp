@@ -90,8 +90,9 @@ double profile(double time, double blank, double peak)
 void appendNumber(std::string &line, double value, int decimals)
 {
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                   decimals).ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals)
+            .ptr;
     line.append(buffer, end);
 }
 

@@ -14,8 +14,7 @@ Q_CONSTRUCTOR_FUNCTION(registerImporterTypes)
 
 AbstractImporter::AbstractImporter(const QString &importerName, QObject *parent)
     : QObject(parent), importerName(importerName)
-{
-}
+{}
 
 AbstractImporter::~AbstractImporter() = default;
 

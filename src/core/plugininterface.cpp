@@ -11,8 +11,7 @@ PluginMetaData::PluginMetaData(int type, const QString &className, const QString
       authors(authors), contact(contact), dependencies(dependencies), iconPath(iconPath),
       helpUrl(helpUrl), enabledByDefault(enabledByDefault), experimental(experimental),
       userVisible(userVisible)
-{
-}
+{}
 
 PluginInterface::PluginInterface(const PluginMetaData &metaData) : metaData(metaData) {}
 

@@ -47,7 +47,8 @@ class TESSEL_CORE_EXPORT ImportedMassSpecFile : public TesselImportedFile
     Q_OBJECT
 public:
     ImportedMassSpecFile(const QDateTime &start, const QDateTime &end, const QDir &location,
-                         const QDateTime &importTime, int rowCount, const QStringList &channelNames);
+                         const QDateTime &importTime, int rowCount,
+                         const QStringList &channelNames);
 
     int rowCount;
     QStringList channelNames;

@@ -50,9 +50,9 @@ bool isDigits(const QString &token, int minLength, int maxLength)
 // 1 to 12 for an English month name, short or long, in any case; 0 otherwise.
 int monthFromName(const QString &token)
 {
-    static const char *const names[] = {"january", "february", "march",     "april",
-                                        "may",     "june",     "july",      "august",
-                                        "september", "october", "november", "december"};
+    static const char *const names[] = {"january",   "february", "march",    "april",
+                                        "may",       "june",     "july",     "august",
+                                        "september", "october",  "november", "december"};
     const QString lower = token.toLower();
     for (int i = 0; i < 12; ++i) {
         const QLatin1String name(names[i]);
@@ -91,9 +91,15 @@ std::optional<DateTokens> assignDateTokens(const QStringList &tokens, QVector<Da
     }
     for (int i = 0; i < order.size(); ++i) {
         switch (order.at(i)) {
-        case DateField::Day: date.day = rest.at(i); break;
-        case DateField::Month: date.month = rest.at(i); break;
-        case DateField::Year: date.year = rest.at(i); break;
+        case DateField::Day:
+            date.day = rest.at(i);
+            break;
+        case DateField::Month:
+            date.month = rest.at(i);
+            break;
+        case DateField::Year:
+            date.year = rest.at(i);
+            break;
         }
     }
     return date;
