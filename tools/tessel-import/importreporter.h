@@ -1,12 +1,13 @@
 #pragma once
 
-#include "batchoverview.h"
-#include "plot.h"
+#include "plot/quicklook.h"
+#include "report/batchoverview.h"
+#include "report/jsonreport.h"
 
-#include <QJsonObject>
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QTextStream;
@@ -15,8 +16,7 @@ struct ToolOptions;
 
 // Reports each import as it arrives: a text summary, or the file's entry of the JSON document
 // (written as it arrives, the overview at the end), the importer's date warning, the CSV export
-// and the quick-look picture. Then lets the data store forget the file, so that a batch holds
-// one file's data at a time. Remembers whether every file was imported, and what the batch
+// and the quick-look picture. Remembers whether every file was imported, and what the batch
 // overview needs.
 class ImportReporter
 {
@@ -29,16 +29,14 @@ public:
     int finish(bool problemsBefore);
 
 private:
-    bool exportTable(const ImportResult &result);
-    bool drawPicture(const ImportResult &result);
-    bool claimOutput(const QString &inputFile, const QString &target, const QString &refusal);
-    void writeJsonFile(const QJsonObject &file);
+    using Writer = std::function<bool(const QString &target, QString *error)>;
+    bool writeOutput(const QString &inputFile, const QString &target, const QString &refusal,
+                     const Writer &write);
 
     QTextStream &out;
-    const bool json;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
-    int jsonFilesWritten = 0;
+    std::optional<JsonDocumentWriter> jsonDocument;
     BatchOverview overview;
     QSet<QString> claimedOutputs;
     bool allImported = true;

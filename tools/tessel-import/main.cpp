@@ -1,66 +1,17 @@
 // tessel-import: a command-line host for the importer plug-ins. It loads them as the host
 // application does, imports files into the in-process data store and reports what arrived.
-#include "commands.h"
-#include "diagnostics.h"
-#include "importerplugins.h"
-#include "options.h"
-#include "preferences.h"
+#include "options/commandline.h"
+#include "report/diagnostics.h"
+#include "tool.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <cstdio>
 #include <memory>
-#include <optional>
 
 namespace {
-
-void warnAboutUnknownKeys(const QHash<QString, QString> &overrides)
-{
-    for (auto it = overrides.cbegin(); it != overrides.cend(); ++it) {
-        if (!preferenceDefault(it.key()))
-            printDiagnostic(QStringLiteral("note: no importer is known to read the preference %1")
-                                .arg(it.key()));
-    }
-}
-
-std::optional<ImporterPlugins> loadPlugins(const QString &requestedFolder)
-{
-    const QString folder = pluginFolder(requestedFolder);
-    if (!QDir(folder).exists()) {
-        printDiagnostic(QStringLiteral("no plug-in folder %1").arg(folder));
-        return std::nullopt;
-    }
-    QStringList problems;
-    ImporterPlugins plugins = ImporterPlugins::load(folder, &problems);
-    for (const QString &problem : qAsConst(problems))
-        printDiagnostic(problem);
-    if (plugins.importers().isEmpty()) {
-        printDiagnostic(QStringLiteral("no importer plug-ins in %1").arg(folder));
-        return std::nullopt;
-    }
-    return plugins;
-}
-
-int run(const ToolOptions &options, const PreferenceOverrides &preferences)
-{
-    QTextStream out(stdout);
-    out.setCodec("UTF-8");
-    if (options.mode == ToolMode::ShowSettings)
-        return showSettings(preferences, out);
-    const std::optional<ImporterPlugins> plugins = loadPlugins(options.pluginDir);
-    if (!plugins)
-        return options.pluginDir.isEmpty() ? ExitFailure : ExitUsage;
-    switch (options.mode) {
-    case ToolMode::ListImporters:
-        return listImporters(*plugins, out);
-    case ToolMode::Detect:
-        return detectImporters(*plugins, options.paths, out);
-    default:
-        return importPaths(*plugins, options, out);
-    }
-}
 
 QtMessageHandler defaultMessageHandler = nullptr;
 
@@ -97,17 +48,16 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Tessel"));
 
     const ParsedOptions parsed = parseOptions(QCoreApplication::arguments());
+    if (!parsed.answer.isEmpty()) {
+        std::fputs(qPrintable(parsed.answer), stdout);
+        return ExitSuccess;
+    }
     if (!parsed.options) {
         printDiagnostic(parsed.usageError);
         printDiagnostic(QStringLiteral("try --help"));
         return ExitUsage;
     }
-    PreferenceOverrides preferences;
-    QString error;
-    if (!preferences.apply(parsed.options->overrides, &error)) {
-        printDiagnostic(error);
-        return ExitFailure;
-    }
-    warnAboutUnknownKeys(parsed.options->overrides);
-    return run(*parsed.options, preferences);
+    QTextStream out(stdout);
+    out.setCodec("UTF-8");
+    return runTool(*parsed.options, out);
 }

@@ -1,4 +1,4 @@
-#include "progressbar.h"
+#include "input/progressbar.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "fileimport.h"
+#include "input/fileimport.h"
 
-#include "importerplugins.h"
-#include "logcollector.h"
+#include "input/importerplugins.h"
+#include "input/logcollector.h"
 
 #include <QDir>
 #include <QVariantMap>
@@ -112,10 +112,13 @@ void takeImporterReport(const AbstractImporter &importer, ImportResult *result)
         const auto text = [&](const char *key) {
             return check.value(QLatin1String(key)).toString();
         };
-        result->dayMonthWarning =
-            DayMonthWarning{text("message"),      time("exportStart"),
-                            time("swappedStart"), time("acquisitionInstant"),
-                            text("dateFormat"),   text("suggestedDateFormat")};
+        result->dayMonthWarning = DayMonthWarning{text("message"),
+                                                  time("exportStart"),
+                                                  time("swappedStart"),
+                                                  time("acquisitionInstant"),
+                                                  text("preference"),
+                                                  text("dateFormat"),
+                                                  text("suggestedDateFormat")};
     }
     if (report.contains(QStringLiteral("batchLog"))) {
         const QVariantMap log = report.value(QStringLiteral("batchLog")).toMap();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileimport.h"
+#include "input/fileimport.h"
 
 #include <QDateTime>
 #include <QJsonObject>

@@ -1,6 +1,6 @@
-#include "batchimport.h"
+#include "input/batchimport.h"
 
-#include "progressbar.h"
+#include "input/progressbar.h"
 
 #include <QFileInfo>
 #include <QMutex>
@@ -10,6 +10,12 @@
 #include <optional>
 
 namespace {
+
+void reportAndForget(const ResultHandler &report, const ImportResult &result)
+{
+    report(result);
+    Session()->data()->forgetFile(result.file);
+}
 
 void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, ProgressBar *bar,
                     const ResultHandler &report)
@@ -21,7 +27,7 @@ void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, Pr
         const ImportResult result = importFile(
             plugins, file, [bar, &name](double percent) { bar->show(percent / 100.0, name); });
         bar->pause();
-        report(result);
+        reportAndForget(report, result);
     }
 }
 
@@ -94,7 +100,7 @@ void importFiles(const ImporterPlugins &plugins, const QStringList &files, int j
     for (int i = 0; i < files.size(); ++i) {
         const ImportResult result = imports.take(i);
         bar->pause();
-        report(result);
+        reportAndForget(report, result);
         bar->resume();
         imports.start(i + window);
     }

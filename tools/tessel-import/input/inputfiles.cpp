@@ -1,6 +1,6 @@
-#include "inputfiles.h"
+#include "input/inputfiles.h"
 
-#include "importerplugins.h"
+#include "input/importerplugins.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "textreport.h"
+#include "report/textreport.h"
 
-#include "fileimport.h"
-#include "isotime.h"
+#include "input/fileimport.h"
+#include "report/isotime.h"
 
 namespace {
 

@@ -7,8 +7,6 @@
 
 #include <optional>
 
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
-
 enum class ToolMode { Import, ListImporters, Detect, ShowSettings };
 
 struct ToolOptions
@@ -25,13 +23,16 @@ struct ToolOptions
     QString plotFormat; // "png" or "svg" for the pictures written into a folder; empty: not given
 };
 
+// What the command line asks for: options to run with, a text that answers it (--help,
+// --version), or the usage error that refuses it.
 struct ParsedOptions
 {
     std::optional<ToolOptions> options;
+    QString answer;
     QString usageError;
 };
 
-// Reads the command line. Answers --help and --version itself and then ends the process.
+// Reads the command line (the program's name first).
 ParsedOptions parseOptions(const QStringList &arguments);
 
 // Whether the command line asks for pictures, which need a GUI application object; looked up

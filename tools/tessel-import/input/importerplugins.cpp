@@ -1,4 +1,4 @@
-#include "importerplugins.h"
+#include "input/importerplugins.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,6 +72,22 @@ RecognisingImporter ImporterPlugins::recognise(const QString &filePath) const
             return {candidate.className, std::move(importer)};
     }
     return {};
+}
+
+QVector<PreferenceDeclaration> ImporterPlugins::declaredPreferences() const
+{
+    QVector<PreferenceDeclaration> declared;
+    QStringList keys;
+    for (const ImporterPlugin &importer : loaded) {
+        for (const PreferenceDeclaration &declaration :
+             preferenceDeclarations(importer.root->property("preferences"))) {
+            if (keys.contains(declaration.key))
+                continue;
+            keys.append(declaration.key);
+            declared.append(declaration);
+        }
+    }
+    return declared;
 }
 
 QString pluginFolder(const QString &requested)

@@ -1,7 +1,7 @@
-#include "batchoverview.h"
+#include "report/batchoverview.h"
 
-#include "fileimport.h"
-#include "isotime.h"
+#include "input/fileimport.h"
+#include "report/isotime.h"
 
 #include <QDir>
 #include <QFileInfo>

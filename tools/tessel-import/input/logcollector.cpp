@@ -1,4 +1,4 @@
-#include "logcollector.h"
+#include "input/logcollector.h"
 
 namespace {
 

@@ -25,7 +25,7 @@ struct AcquisitionFolderReport
 {
     QString instrumentName;
     QString sampleLabel;
-    QString sampleLabelField; // "Sample Name" or "Comment"
+    QString sampleLabelField; // the sample record's field that gave the label
     QString methodFile;
     QString sampleRecordFile;
     QString instrumentFile;       // empty when no file named the instrument
@@ -41,6 +41,7 @@ struct DayMonthWarning
     QDateTime exportStart;
     QDateTime swappedStart;
     QDateTime acquisitionInstant;
+    QString preference; // the importer's key for the date format
     QString dateFormat;
     QString suggestedDateFormat;
 };

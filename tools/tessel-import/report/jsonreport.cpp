@@ -1,9 +1,11 @@
-#include "jsonreport.h"
+#include "report/jsonreport.h"
 
-#include "fileimport.h"
-#include "isotime.h"
+#include "input/fileimport.h"
+#include "report/isotime.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QTextStream>
 
 namespace {
 
@@ -79,13 +81,36 @@ QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning)
                     {QStringLiteral("message"), warning->message},
                     {QStringLiteral("exportStart"), isoTimeText(warning->exportStart)},
                     {QStringLiteral("acquisitionTime"), isoTimeText(warning->acquisitionInstant)},
-                    {QStringLiteral("preference"), QStringLiteral("agilentDateFormat")},
+                    {QStringLiteral("preference"), warning->preference},
                     {QStringLiteral("currentValue"), warning->dateFormat},
                     {QStringLiteral("suggestedValue"), warning->suggestedDateFormat},
                     {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart)}}};
 }
 
+const char jsonDocumentStart[] = "{\n    \"files\": [\n";
+
+// A JSON value as QJsonDocument writes it indented, nested the given number of spaces deep: every
+// line but the first moved right, without the final line break.
+QString nestedJson(const QJsonObject &object, int depth)
+{
+    QString text = QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    text.chop(1);
+    return text.replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(depth, QLatin1Char(' ')));
+}
+
 } // namespace
+
+void JsonDocumentWriter::addFile(const QJsonObject &file)
+{
+    out << (filesWritten == 0 ? jsonDocumentStart : ",\n") << "        " << nestedJson(file, 8);
+    ++filesWritten;
+}
+
+void JsonDocumentWriter::finish(const QJsonObject &overview)
+{
+    out << (filesWritten == 0 ? jsonDocumentStart : "\n")
+        << "    ],\n    \"overview\": " << nestedJson(overview, 4) << "\n}\n";
+}
 
 QJsonObject importToJson(const ImportResult &result)
 {

@@ -1,9 +1,9 @@
-#include "plot.h"
+#include "plot/quicklook.h"
 
-#include "fileimport.h"
-#include "isotime.h"
-#include "options.h"
-#include "quicklookpainter.h"
+#include "input/fileimport.h"
+#include "options/commandline.h"
+#include "plot/quicklookpainter.h"
+#include "report/isotime.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "csvexport.h"
+#include "report/csvexport.h"
 
 #include "datamanager.h"
-#include "numbertext.h"
+#include "report/numbertext.h"
 
 #include <QDir>
 #include <QFileInfo>

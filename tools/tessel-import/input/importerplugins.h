@@ -1,6 +1,7 @@
 #pragma once
 
 #include "abstractimporter.h"
+#include "options/preferences.h"
 #include "plugininterface.h"
 
 #include <QStringList>
@@ -35,6 +36,10 @@ public:
     // A fresh importer, with fileName set, from the first plug-in that recognises the file;
     // no importer when none does. Safe to call from several threads.
     RecognisingImporter recognise(const QString &filePath) const;
+
+    // The preferences the importers declare, in the order of the plug-ins and of their
+    // declarations; a key that two importers declare keeps its first declaration.
+    QVector<PreferenceDeclaration> declaredPreferences() const;
 
 private:
     QVector<ImporterPlugin> loaded;

@@ -1,10 +1,14 @@
-#include "preferences.h"
+#include "options/preferences.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTextStream>
+#include <QVariantMap>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,23 +24,18 @@ QStringList userSettingsFiles()
 
 } // namespace
 
-const QVector<KnownPreference> &knownPreferences()
+QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property)
 {
-    static const QVector<KnownPreference> preferences{
-        {QStringLiteral("agilentTimeLineOption"), QStringLiteral("Use 'Acquired' Time")},
-        {QStringLiteral("agilentDateFormat"), QStringLiteral("dd MM yyyy hh mm ss")},
-        {QStringLiteral("agilentXMLLabelField"), QStringLiteral("Use Sample Name Field")},
-        {QStringLiteral("importMachineName"), QStringLiteral("default")}};
-    return preferences;
-}
-
-std::optional<QString> preferenceDefault(const QString &key)
-{
-    for (const KnownPreference &preference : knownPreferences()) {
-        if (preference.key == key)
-            return preference.defaultValue;
+    QVector<PreferenceDeclaration> declarations;
+    for (const QVariant &entry : property.toList()) {
+        const QVariantMap fields = entry.toMap();
+        const QString key = fields.value(QStringLiteral("key")).toString();
+        if (!key.isEmpty())
+            declarations.append({key, fields.value(QStringLiteral("default")).toString(),
+                                 fields.value(QStringLiteral("values")).toStringList(),
+                                 fields.value(QStringLiteral("meaning")).toString()});
     }
-    return std::nullopt;
+    return declarations;
 }
 
 bool PreferenceOverrides::apply(const QHash<QString, QString> &overrides, QString *error)
@@ -120,23 +119,33 @@ QString PreferenceOverrides::origin(const QString &key) const
     return QStringLiteral("default");
 }
 
-void PreferenceOverrides::writeReport(QTextStream &out) const
+QStringList
+PreferenceOverrides::undeclaredKeys(const QVector<PreferenceDeclaration> &declared) const
 {
     QStringList keys;
-    for (const KnownPreference &preference : knownPreferences())
-        keys.append(preference.key);
-    QStringList overriddenOnly = values.keys();
-    overriddenOnly.sort();
-    for (const QString &key : qAsConst(overriddenOnly)) {
-        if (!keys.contains(key))
-            keys.append(key);
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const bool isDeclared =
+            std::any_of(declared.cbegin(), declared.cend(),
+                        [&](const PreferenceDeclaration &one) { return one.key == it.key(); });
+        if (!isDeclared)
+            keys.append(it.key());
     }
+    keys.sort();
+    return keys;
+}
+
+void PreferenceOverrides::writeReport(const QVector<PreferenceDeclaration> &declared,
+                                      QTextStream &out) const
+{
     const QSettings settings;
-    for (const QString &key : qAsConst(keys)) {
-        const std::optional<QString> fallback = preferenceDefault(key);
-        out << key << " = \"" << settings.value(key, fallback.value_or(QString())).toString()
+    const auto writeEntry = [&](const QString &key, const QString *fallback) {
+        out << key << " = \"" << settings.value(key, fallback ? *fallback : QString()).toString()
             << "\"\n    default: "
             << (fallback ? QStringLiteral("\"%1\"").arg(*fallback) : QStringLiteral("none"))
             << ", from: " << origin(key) << '\n';
-    }
+    };
+    for (const PreferenceDeclaration &declaration : declared)
+        writeEntry(declaration.key, &declaration.defaultValue);
+    for (const QString &key : undeclaredKeys(declared))
+        writeEntry(key, nullptr);
 }

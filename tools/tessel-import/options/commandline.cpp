@@ -1,11 +1,8 @@
-#include "options.h"
+#include "options/commandline.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QThread>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -67,12 +64,6 @@ struct OptionSet
             QStringLiteral("[PATH...]"));
     }
 };
-
-[[noreturn]] void printAndExit(const QString &text)
-{
-    std::fputs(qPrintable(text), stdout);
-    std::exit(ExitSuccess);
-}
 
 std::optional<ToolMode> selectedMode(const QCommandLineParser &parser, const OptionSet &set,
                                      QString *error)
@@ -189,10 +180,14 @@ ParsedOptions parseOptions(const QStringList &arguments)
         parsed.usageError = parser.errorText();
         return parsed;
     }
-    if (parser.isSet(set.help))
-        printAndExit(parser.helpText());
-    if (parser.isSet(set.version))
-        printAndExit(QStringLiteral("tessel-import %1\n").arg(QStringLiteral(TESSEL_VERSION)));
+    if (parser.isSet(set.help)) {
+        parsed.answer = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet(set.version)) {
+        parsed.answer = QStringLiteral("tessel-import %1\n").arg(QStringLiteral(TESSEL_VERSION));
+        return parsed;
+    }
 
     ToolOptions options;
     const auto mode = selectedMode(parser, set, &parsed.usageError);

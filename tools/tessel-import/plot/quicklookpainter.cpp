@@ -1,7 +1,7 @@
-#include "quicklookpainter.h"
+#include "plot/quicklookpainter.h"
 
 #include "datamanager.h"
-#include "plotaxes.h"
+#include "plot/plotaxes.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
