@@ -218,8 +218,6 @@ private slots:
     void commandLine();
     void picturesRequested_data();
     void picturesRequested();
-    void preferenceDeclarations_data();
-    void preferenceDeclarations();
 
     // Plug-ins, inputs and imports through the real plug-in.
     void listAndDetect_data();
@@ -487,36 +485,6 @@ void TestTesselImport::picturesRequested()
     QCOMPARE(::picturesRequested(int(argv.size()), argv.data()), requested);
 }
 
-void TestTesselImport::preferenceDeclarations_data()
-{
-    QTest::addColumn<QVariant>("property");
-    QTest::addColumn<QStringList>("expected"); // key|default|values|meaning
-
-    const QVariantMap first{{"key", "first"},
-                            {"default", "one"},
-                            {"values", QStringList{"one", "two"}},
-                            {"meaning", "what"}};
-    const QVariantMap second{{"key", "second"}, {"default", ""}};
-    QTest::newRow("in declaration order") << QVariant(QVariantList{first, second})
-                                          << QStringList{"first|one|one,two|what", "second|||"};
-    QTest::newRow("an entry without a key is left out")
-        << QVariant(QVariantList{QVariantMap{{"default", "x"}}, second})
-        << QStringList{"second|||"};
-    QTest::newRow("no property") << QVariant() << QStringList();
-}
-
-void TestTesselImport::preferenceDeclarations()
-{
-    QFETCH(QVariant, property);
-    QFETCH(QStringList, expected);
-    QStringList read;
-    for (const PreferenceDeclaration &declaration : ::preferenceDeclarations(property))
-        read << QStringList{declaration.key, declaration.defaultValue,
-                            declaration.recognisedValues.join(','), declaration.meaning}
-                    .join('|');
-    QCOMPARE(read, expected);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Plug-ins, inputs and imports
 
@@ -779,8 +747,7 @@ void TestTesselImport::failingFiles()
     ToolOptions options;
     options.json = true;
     ImportReporter reporter(out, options, std::nullopt);
-    const ImportResult failedImport = importHere(bad);
-    reporter.report(failedImport);
+    reporter.report(importHere(bad));
     reporter.report(importHere(good));
     QCOMPARE(reporter.finish(false), int(ExitFailure));
     QCOMPARE(diagnostics, QStringList{diagnostic.arg(bad)});
@@ -800,16 +767,6 @@ void TestTesselImport::failingFiles()
         QVERIFY(log.at(0)["message"].toString().contains(bad));
     }
     QCOMPARE(files.at(1)["ok"].toBool(), true);
-
-    report.clear();
-    writeTextReport(failedImport, out);
-    out.flush();
-    QVERIFY2(report.startsWith(bad + '\n'), qPrintable(report));
-    QVERIFY2(report.contains(importer.isEmpty() ? "  Not recognised by any importer\n"
-                                                : "  Data store: nothing stored\n"),
-             qPrintable(report));
-    if (!warning.isEmpty())
-        QVERIFY2(report.contains("  Warning:    ") && report.contains(warning), qPrintable(report));
 }
 
 // Each output holds one input's data: a second input whose export or picture would land on the
@@ -1688,13 +1645,6 @@ void TestTesselImport::exitCodesAndStreams_data()
         << QStringList{"--plot", picture, batchFiles.at(0), batchFiles.at(2)} << 2 << ""
         << "tessel-import: --plot " + picture +
                " names one picture, but 2 files are imported: name a folder instead\n";
-    QTest::newRow("missing plug-in folder")
-        << QStringList{"--plugin-dir", "/nonexistent/plugins", "--list-importers"} << 2 << ""
-        << "tessel-import: no plug-in folder /nonexistent/plugins\n";
-    QTest::newRow("a preference no importer reads")
-        << QStringList{"--set", "noSuchKey=1", "--detect", batchFiles.at(0)} << 0
-        << batchFiles.at(0) + ": AgilentImporter\n"
-        << "tessel-import: note: no importer is known to read the preference noSuchKey\n";
     QTest::newRow("a file no importer takes")
         << QStringList{plain} << 1 << plain + "\n  Not recognised"
         << "tessel-import: " + plain + ": not recognised by any importer\n";
