@@ -329,9 +329,10 @@ void TestAgilentImport::channelHeader_data()
     QTest::newRow("shifted: the last alternative repeats")
         << QByteArray("Time [Sec],Ti48 -> 64,Ti48 -> 48,Ti48 -> 48") << true
         << QStringList{"Ti48", "Ti48_48", "Ti48_48"} << QStringList{"48>64", "48>48", "48>48"};
-    QTest::newRow("shifted: headings without an arrow give no channel")
-        << QByteArray("Time [Sec],P31 -> 47,Eu153,W182 -> 182") << true
-        << QStringList{"P31", "W182"} << QStringList{"31>47", "182>182"};
+    // Each heading is the channel of its value field, with or without an arrow.
+    QTest::newRow("shifted: a heading without an arrow keeps its place")
+        << QByteArray("Time [Sec],P31 -> 47,Eu153,W182 -> 182,,\r") << true
+        << QStringList{"P31", "Eu153", "W182"} << QStringList{"31>47", "153>153", "182>182"};
 }
 
 void TestAgilentImport::channelHeader()

@@ -20,19 +20,34 @@ QString shiftedChannelName(const QSet<QString> &taken, const QString &symbol, co
     return symbol + mass + QLatin1Char('_') + finalMass;
 }
 
+// Each heading after the time heading gives one channel, so that the n-th channel stays the
+// n-th value of every line. A heading with an arrow takes the mass-shift names; one without (a
+// header that mixes both forms) keeps its own name, with its mass as both masses. Empty headings
+// (a spreadsheet's padding) give none.
 void readShiftedHeadings(const QString &text, ChannelHeader &header)
 {
-    const QRegularExpression heading(
+    const QRegularExpression shifted(
         QStringLiteral("(?<symbol>[A-Z]{1}[a-z]{0,1})(?<mass>\\d+) -> (?<final_mass>\\d+)"));
+    const QRegularExpression plain(QStringLiteral("^[A-Z][a-z]?(\\d+)$"));
     QSet<QString> taken; // the names so far, for headers of thousands of channels
-    for (auto it = heading.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        const QString mass = match.captured(QStringLiteral("mass"));
-        const QString finalMass = match.captured(QStringLiteral("final_mass"));
-        header.names.append(
-            shiftedChannelName(taken, match.captured(QStringLiteral("symbol")), mass, finalMass));
+    QStringList headings = text.split(QLatin1Char(','));
+    headings.removeFirst();
+    for (const QString &heading : qAsConst(headings)) {
+        const QRegularExpressionMatch match = shifted.match(heading);
+        if (match.hasMatch()) {
+            const QString mass = match.captured(QStringLiteral("mass"));
+            const QString finalMass = match.captured(QStringLiteral("final_mass"));
+            header.names.append(shiftedChannelName(
+                taken, match.captured(QStringLiteral("symbol")), mass, finalMass));
+            header.massPairs.append({mass, finalMass});
+        } else if (const QString name = heading.simplified(); !name.isEmpty()) {
+            const QString mass = plain.match(name).captured(1);
+            header.names.append(name);
+            header.massPairs.append({mass, mass});
+        } else {
+            continue;
+        }
         taken.insert(header.names.last());
-        header.massPairs.append({mass, finalMass});
     }
 }
 
