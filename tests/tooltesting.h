@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QList>
 #include <QProcess>
-#include <QStringList>
 
 #include <cmath>
 
@@ -25,33 +24,13 @@ struct ExportText
     int rowCount = 30;
     QList<QByteArray> rows;
 
-    // Named mutations.
-    ExportText named(const QByteArray &name) const
+    ExportText named(const QByteArray &name, const QByteArray &newStamp = {}) const
     {
         ExportText changed = *this;
         changed.acquisition = name;
+        changed.stamp = newStamp.isEmpty() ? stamp : newStamp;
         return changed;
     }
-    ExportText stampedAt(const QByteArray &text) const
-    {
-        ExportText changed = *this;
-        changed.stamp = text;
-        return changed;
-    }
-    ExportText inBatch(const QByteArray &name) const
-    {
-        ExportText changed = *this;
-        changed.batch = name;
-        return changed;
-    }
-    ExportText withHeader(const QByteArray &header) const
-    {
-        ExportText changed = *this;
-        changed.channelHeader = header;
-        return changed;
-    }
-
-    int channelCount() const { return int(channelHeader.count(',')); }
 
     // Row r: the time 0.05 + 0.1 r s, then channel c around 2 × 10^(c + 2) with a wave on it;
     // the first channel counts nothing on every tenth row.
@@ -67,43 +46,27 @@ struct ExportText
         return line;
     }
 
-    QList<QByteArray> dataRows() const
-    {
-        if (!rows.isEmpty())
-            return rows;
-        QList<QByteArray> generated;
-        for (int row = 0; row < rowCount; ++row)
-            generated.append(generatedRow(row, channelCount()));
-        return generated;
-    }
-
     QByteArray bytes() const
     {
         QList<QByteArray> lines{
             "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d", "Intensity Vs Time," + unit,
             "Acquired      : " + stamp + " using Batch " + batch + ".b", channelHeader};
-        lines += dataRows();
+        lines += rows;
+        for (int row = 0; rows.isEmpty() && row < rowCount; ++row)
+            lines += generatedRow(row, channelHeader.count(','));
         lines += {"", "", "          Printed:" + stamp, ""};
         return lines.join("\r\n");
     }
 };
 
-// A channel of an acquisition method: element, m/z after and before the shift, dwell time.
-struct MethodChannel
-{
-    QByteArray element;
-    int mz;
-    int selectedMz;
-    QByteArray dwell;
-};
-
-inline QByteArray methodXml(const QList<MethodChannel> &channels)
+// An acquisition method's channels: element, m/z after and before the shift, dwell time.
+inline QByteArray methodXml(const QList<QList<QByteArray>> &channels)
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<AcquisitionDataSet>\r\n";
-    for (const MethodChannel &channel : channels)
-        xml += "<IcpmsElement><MZ>" + QByteArray::number(channel.mz) + "</MZ><SelectedMZ>" +
-               QByteArray::number(channel.selectedMz) + "</SelectedMZ><IntegrationTime>" +
-               channel.dwell + "</IntegrationTime><ElementName>" + channel.element +
+    for (const QList<QByteArray> &channel : channels)
+        xml += "<IcpmsElement><MZ>" + channel.at(1) + "</MZ><SelectedMZ>" + channel.at(2) +
+               "</SelectedMZ><IntegrationTime>" + channel.at(3) +
+               "</IntegrationTime><ElementName>" + channel.at(0) +
                "</ElementName></IcpmsElement>\r\n";
     return xml + "</AcquisitionDataSet>\r\n";
 }
@@ -112,34 +75,28 @@ inline QByteArray methodXml(const QList<MethodChannel> &channels)
 inline QByteArray sampleInfoXml(const QByteArray &batch, const QByteArray &acquisition,
                                 const QDateTime &acquired)
 {
-    const auto field = [](const QByteArray &name, const QByteArray &value) {
-        return "<Field><Name>" + name + "</Name><Value>" + value + "</Value></Field>\r\n";
-    };
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<SampleInfo>\r\n" +
-           field("Data File", "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d") +
-           field("Sample Name", "Glass A") + field("Comment", "second spot") +
-           field("InstrumentName", "G8900  X1") +
-           field("AcqTime", acquired.toUTC().toString("yyyy-MM-ddTHH:mm:ssZ").toLatin1()) +
-           "</SampleInfo>\r\n";
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<SampleInfo>\r\n";
+    const QList<QList<QByteArray>> fields{
+        {"Data File", "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d"},
+        {"Sample Name", "Glass A"},
+        {"InstrumentName", "G8900  X1"},
+        {"AcqTime", acquired.toUTC().toString("yyyy-MM-ddTHH:mm:ssZ").toLatin1()}};
+    for (const QList<QByteArray> &field : fields)
+        xml +=
+            "<Field><Name>" + field.at(0) + "</Name><Value>" + field.at(1) + "</Value></Field>\r\n";
+    return xml + "</SampleInfo>\r\n";
 }
 
-// One acquisition of a batch log.
-struct BatchLogEntry
-{
-    QByteArray acquisition; // without ".d"
-    QByteArray sample;
-    QByteArray result;
-};
-
-// The BatchLog.csv of older instrument software for the batch <batch>.b.
-inline QByteArray batchLogCsv(const QByteArray &batch, const QList<BatchLogEntry> &entries)
+// The BatchLog.csv of older instrument software for the batch <batch>.b: per acquisition its
+// ".d" name without the suffix, its sample and its result.
+inline QByteArray batchLogCsv(const QByteArray &batch, const QList<QList<QByteArray>> &entries)
 {
     QByteArray text =
         "#,Acq. Date-Time,Sample Type,Sample Name,Vial#,File Name,Acquisition Result,Comment,\r\n";
     int number = 0;
-    for (const BatchLogEntry &entry : entries)
-        text += QByteArray::number(++number) + ",18/11/2020 2:24:29 PM,Sample," + entry.sample +
-                ",<Manual>,D:\\DATA\\" + batch + ".b\\" + entry.acquisition + ".d," + entry.result +
+    for (const QList<QByteArray> &entry : entries)
+        text += QByteArray::number(++number) + ",18/11/2020 2:24:29 PM,Sample," + entry.at(1) +
+                ",<Manual>,D:\\DATA\\" + batch + ".b\\" + entry.at(0) + ".d," + entry.at(2) +
                 ",-,\r\n";
     return text;
 }
