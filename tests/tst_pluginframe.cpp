@@ -44,7 +44,10 @@ void TestPluginFrame::loaderFindsTheImporter()
     QCOMPARE(meta.value("className").toString(), QStringLiteral("AgilentImporter"));
     auto *plugin = qobject_cast<TesselPlugin::PluginInterface *>(loader.instance());
     QVERIFY2(plugin, qPrintable(loader.errorString()));
-    QCOMPARE(plugin->pluginMetaData().className, QStringLiteral("AgilentImporter"));
+    const TesselPlugin::PluginMetaData &about = plugin->pluginMetaData();
+    QCOMPARE(about.className, QStringLiteral("AgilentImporter"));
+    QCOMPARE(about.type, int(TesselPlugin::ImporterPlugin));
+    QVERIFY(about.enabledByDefault && about.userVisible && !about.experimental);
     QCOMPARE(loader.instance()->property("task_title").toString(),
              QStringLiteral("Agilent Importer"));
     std::unique_ptr<QObject> made(plugin->createInstance());
