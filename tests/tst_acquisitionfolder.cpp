@@ -340,52 +340,36 @@ void TestAcquisitionFolder::batchLayouts_data()
     QTest::addColumn<QString>("machine");
     QTest::addColumn<QDateTime>("instant");
     using Log = QList<BatchEntry>;
+    const auto row = [](const char *name, Layout layout, const Log &log, const QString &devices,
+                        const QString &recordFile, const QString &sample, const QString &machine,
+                        const QDateTime &instant) {
+        QTest::newRow(name) << layout << log << devices << recordFile << sample << machine
+                            << instant;
+    };
     const Log usual = Acquisition().batchLog;
     const QDateTime withOffset = QDateTime::fromString("2020-11-18T14:24:29+11:00", Qt::ISODate);
     const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29));
     const QString run1 = "D:\\DATA\\demo.b\\Run1.d";
-    const QString run2 = "D:\\DATA\\demo.b\\Run2.d";
-    QTest::newRow("batch log XML names the folder") << Layout::BatchXml << usual << "G3665A SG1"
-                                                    << "BatchLog.xml"
-                                                    << "B-01"
-                                                    << "Agilent G3665A SG1" << withOffset;
-    QTest::newRow("batch log XML without Devices.xml") << Layout::BatchXml << usual << ""
-                                                       << "BatchLog.xml"
-                                                       << "B-01"
-                                                       << "Agilent" << withOffset;
-    QTest::newRow("batch log entries name other folders only")
-        << Layout::BatchXml << Log{{run2, "B-02", "2020-11-18T14:30:00+11:00", "Pass"}} << ""
-        << ""
-        << "Run1.d"
-        << "" << QDateTime();
-    QTest::newRow("entry names the folder in another case")
-        << Layout::BatchXml
-        << Log{{"D:\\DATA\\demo.b\\run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}} << ""
-        << ""
-        << "Run1.d"
-        << "" << QDateTime();
-    QTest::newRow("BatchLog.csv only, local clock")
-        << Layout::BatchCsv
-        << Log{{run2, "B-02", "18/11/2020 2:30:00 PM", "Pass"},
-               {run1, "B-01", "18/11/2020 2:24:29 PM", "Fail"}}
-        << ""
-        << "BatchLog.csv"
-        << "B-01"
-        << "Agilent" << local;
-    QTest::newRow("XML log lacks the folder, CSV log has it")
-        << Layout::BatchBoth
-        << Log{{run2, "B-02", "2020-11-18T14:30:00+11:00", "Pass"},
-               {run1, "B-01", "2020/11/18 14:24:29", "Pass"}}
-        << ""
-        << "BatchLog.csv"
-        << "B-01"
-        << "Agilent" << local;
-    QTest::newRow("re-run acquisition: the last entry wins")
-        << Layout::BatchXml
-        << Log{{run1, "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.at(1)} << ""
-        << "BatchLog.xml"
-        << "B-01"
-        << "Agilent" << withOffset;
+    const BatchEntry run2{"D:\\DATA\\demo.b\\Run2.d", "B-02", "2020-11-18T14:30:00+11:00", "Pass"};
+    row("batch log XML names the folder", Layout::BatchXml, usual, "G3665A SG1", "BatchLog.xml",
+        "B-01", "Agilent G3665A SG1", withOffset);
+    row("batch log XML without Devices.xml", Layout::BatchXml, usual, "", "BatchLog.xml", "B-01",
+        "Agilent", withOffset);
+    row("batch log entries name other folders only", Layout::BatchXml, {run2}, "", "", "Run1.d", "",
+        {});
+    row("entry names the folder in another case", Layout::BatchXml,
+        {{"D:\\DATA\\demo.b\\run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}}, "", "",
+        "Run1.d", "", {});
+    row("BatchLog.csv only, local clock", Layout::BatchCsv,
+        {{run2.dataFile, "B-02", "18/11/2020 2:30:00 PM", "Pass"},
+         {run1, "B-01", "18/11/2020 2:24:29 PM", "Fail"}},
+        "", "BatchLog.csv", "B-01", "Agilent", local);
+    row("XML log lacks the folder, CSV log has it", Layout::BatchBoth,
+        {run2, {run1, "B-01", "2020/11/18 14:24:29", "Pass"}}, "", "BatchLog.csv", "B-01",
+        "Agilent", local);
+    row("re-run acquisition: the last entry wins", Layout::BatchXml,
+        {{run1, "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.at(1)}, "", "BatchLog.xml",
+        "B-01", "Agilent", withOffset);
 }
 
 void TestAcquisitionFolder::batchLayouts()
@@ -436,23 +420,23 @@ void TestAcquisitionFolder::clockChange_data()
     QTest::addColumn<QByteArray>("acqTime"); // empty: the folder is not used
     QTest::addColumn<QDateTime>("start");
     QTest::addColumn<bool>("gapWarning");
-    QTest::newRow("Berlin: stamp in the skipped hour reads one hour later")
-        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 02:30:00") << QByteArray()
-        << QDateTime(QDate(2021, 3, 28), QTime(1, 30), Qt::UTC) << true;
-    QTest::newRow("New York: stamp in the skipped hour reads one hour later")
-        << QByteArray("America/New_York") << QByteArray("14/03/2021 02:30:00") << QByteArray()
-        << QDateTime(QDate(2021, 3, 14), QTime(7, 30), Qt::UTC) << true;
-    QTest::newRow("Berlin: the hour after the change is as written")
-        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 03:30:00") << QByteArray()
-        << QDateTime(QDate(2021, 3, 28), QTime(1, 30), Qt::UTC) << false;
-    QTest::newRow("Berlin: XML time in the local clock's skipped hour is a valid UTC time")
-        << QByteArray("Europe/Berlin") << QByteArray("28/03/2021 04:30:00")
-        << QByteArray("2021-03-28T02:30:00Z")
-        << QDateTime(QDate(2021, 3, 28), QTime(2, 30), Qt::UTC) << false;
-    QTest::newRow("New York: XML time in the local clock's skipped hour is a valid UTC time")
-        << QByteArray("America/New_York") << QByteArray("13/03/2021 21:30:00")
-        << QByteArray("2021-03-14T02:30:00Z")
-        << QDateTime(QDate(2021, 3, 14), QTime(2, 30), Qt::UTC) << false;
+    // The start as yyyy-MM-ddThh:mm:ssZ.
+    const auto row = [](const char *name, const QByteArray &zone, const QByteArray &stamp,
+                        const QByteArray &acqTime, const QString &start, bool gapWarning) {
+        QTest::newRow(name) << zone << stamp << acqTime << QDateTime::fromString(start, Qt::ISODate)
+                            << gapWarning;
+    };
+    row("Berlin: stamp in the skipped hour reads one hour later", "Europe/Berlin",
+        "28/03/2021 02:30:00", {}, "2021-03-28T01:30:00Z", true);
+    row("New York: stamp in the skipped hour reads one hour later", "America/New_York",
+        "14/03/2021 02:30:00", {}, "2021-03-14T07:30:00Z", true);
+    row("Berlin: the hour after the change is as written", "Europe/Berlin", "28/03/2021 03:30:00",
+        {}, "2021-03-28T01:30:00Z", false);
+    row("Berlin: XML time in the local clock's skipped hour is a valid UTC time", "Europe/Berlin",
+        "28/03/2021 04:30:00", "2021-03-28T02:30:00Z", "2021-03-28T02:30:00Z", false);
+    row("New York: XML time in the local clock's skipped hour is a valid UTC time",
+        "America/New_York", "13/03/2021 21:30:00", "2021-03-14T02:30:00Z", "2021-03-14T02:30:00Z",
+        false);
 }
 
 void TestAcquisitionFolder::clockChange()
