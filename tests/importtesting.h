@@ -51,17 +51,6 @@ public:
         });
     }
 
-    // The entries whose names are listed, in order.
-    QStringList only(const QStringList &names) const
-    {
-        QStringList kept;
-        for (const QString &entry : entries) {
-            if (names.contains(entry.section(QLatin1Char('('), 0, 0)))
-                kept.append(entry);
-        }
-        return kept;
-    }
-
     QStringList entries;
     ChannelData sharedData;
     ColumnPtr sharedTime;

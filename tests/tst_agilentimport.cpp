@@ -338,7 +338,7 @@ void TestAgilentImport::progressEveryTwentiethRow()
         expected +=
             {QStringLiteral("progress(%1)").arg(10.0 + 80.0 * r / 101), "message(Reading data...)"};
     expected += {"message(Finished loading agilent sample data)", "progress(100)"};
-    QCOMPARE(log.only({"progress", "message"}), expected);
+    QCOMPARE(log.entries.filter(QRegularExpression("^(progress|message)\\(")), expected);
 
     acquisition.rows = acquisition.rows.mid(0, 19);
     importer.fileName = write(acquisition);
