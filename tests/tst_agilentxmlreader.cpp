@@ -1,3 +1,6 @@
+// The XML reader on its own: what it takes from an acquisition method and a sample record, and
+// what it keeps when a file ends early. Entity bombs and deep nesting are rows of the failure
+// catalogue (tst_badinput), which bounds their time and memory too.
 #include "agilentxmlreader.h"
 
 #include <QTemporaryDir>
@@ -112,14 +115,6 @@ void TestAgilentXmlReader::acquisitionMethod_data()
                                         "<SelectedMZ>31</SelectedMZ><ElementID>%</ElementID>");
     const QByteArray se78 =
         element("<ElementID>%</ElementID><ElementName>Se</ElementName><MZ>78</MZ>");
-    // Each entity expands to ten of the one before: e7 would be 10^8 characters.
-    QByteArray expansionBomb = "<!DOCTYPE AcquisitionDataSet [<!ENTITY e0 \"aaaaaaaaaa\">";
-    for (int i = 1; i <= 7; ++i)
-        expansionBomb += "<!ENTITY e" + QByteArray::number(i) + " \"" +
-                         ("&e" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
-    expansionBomb += "]>";
-    const QByteArray deepNesting =
-        QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000);
 
     addRow("plain element: five entries under symbol and mass",
            method(element("<ElementID>3</ElementID><MZ>88</MZ><DetectorMode>Auto</DetectorMode>"
@@ -171,16 +166,6 @@ void TestAgilentXmlReader::acquisitionMethod_data()
            method(sr88 + "<IcpmsElement><ElementName>Ca</ElementName></Oops>" + sr88),
            QStringLiteral("Ca[Element symbol=Ca]\n") + sr88Record);
     addRow("other root: empty table", "<Other>" + sr88 + "<Version>1</Version></Other>", QString());
-    addRow(
-        "deep nesting in a skipped child",
-        method(element("<Tune>" + deepNesting + "</Tune><ElementName>Sr</ElementName><MZ>88</MZ>")),
-        sr88Record);
-    addRow("deep nesting left open: parse error ends the read",
-           method(sr88 + QByteArray("<a>").repeated(100000)), sr88Record);
-    addRow("entity expansion bomb: parse error ends the read",
-           expansionBomb + method(sr88 + element("<ElementName>Ca</ElementName><MZ>&e7;</MZ>") +
-                                  element("<ElementName>Ba</ElementName><MZ>137</MZ>")),
-           QStringLiteral("Ca[Element m/z=;Element symbol=Ca]\n") + sr88Record);
     addRow("external entity: not fetched",
            "<!DOCTYPE AcquisitionDataSet [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>" +
                method(element("<ElementName>Sr</ElementName><MZ>&x;</MZ>")),

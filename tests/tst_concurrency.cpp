@@ -44,7 +44,8 @@ void TestConcurrency::storeAndLogUnderContention()
             const QHash<QString, Column *> channels{{QStringLiteral("Li7"), &values}};
             for (int r = 0; r < rounds; ++r) {
                 const QString path = QStringLiteral("/data/%1-%2.csv").arg(t).arg(r);
-                store.addRawDataToInputData(path, {QStringLiteral("Li7")}, channels, &time, {}, {}, 4, {}, {}, {}, {});
+                store.addRawDataToInputData(path, {QStringLiteral("Li7")}, channels, &time, {}, {},
+                                            4, {}, {}, {}, {});
                 log.warningWithOrigin(path, QStringLiteral("worker"), QDateTime::currentDateTime());
                 const auto kept = store.rawInputFor(path);
                 if (!kept || kept->channels.value(QStringLiteral("Li7"))[3] != double(t))
@@ -66,11 +67,13 @@ void TestConcurrency::concurrentImports()
     const int files = 12;
     QStringList paths;
     for (int f = 0; f < files; ++f) {
-        QList<QByteArray> rows;
+        Acquisition acquisition;
+        acquisition.name = QStringLiteral("run%1").arg(f);
+        acquisition.rows.clear();
         for (int r = 0; r < 400; ++r)
-            rows.append(QByteArray::number(0.5 * r) + "," + QByteArray::number(f) + "," + QByteArray::number(r));
-        paths.append(dir.filePath(QStringLiteral("run%1.csv").arg(f)));
-        QVERIFY(writeBytes(paths.last(), exportText(rows)));
+            acquisition.rows.append(QByteArray::number(0.5 * r) + "," + QByteArray::number(f) +
+                                    "," + QByteArray::number(r));
+        paths.append(acquisition.writeTo(dir.path()));
     }
     Session()->data()->clear();
     TsLog().clear();

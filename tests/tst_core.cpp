@@ -36,37 +36,36 @@ struct StoreInput
                                            QString(), {}, {}, {});
     }
 };
+using Fault = std::function<void(StoreInput &)>;
 } // namespace
+Q_DECLARE_METATYPE(Fault)
 
 void TestCore::dataStoreRefusesInconsistentInput_data()
 {
-    QTest::addColumn<int>("fault");
-    QTest::newRow("consistent input is taken") << 0;
-    QTest::newRow("listed channel without a column") << 1;
-    QTest::newRow("channel column shorter than the row count") << 2;
-    QTest::newRow("time column longer than the row count") << 3;
-    QTest::newRow("row count zero") << 4;
-    QTest::newRow("no time column") << 5;
-    QTest::newRow("null channel column") << 6;
+    QTest::addColumn<Fault>("fault");
+    QTest::newRow("consistent input is taken") << Fault();
+    QTest::newRow("listed channel without a column")
+        << Fault([](StoreInput &input) { input.names.append(QStringLiteral("Mg24")); });
+    QTest::newRow("channel column shorter than the row count")
+        << Fault([](StoreInput &input) { input.na.resize(2); });
+    QTest::newRow("time column longer than the row count")
+        << Fault([](StoreInput &input) { input.time.resize(4); });
+    QTest::newRow("row count zero") << Fault([](StoreInput &input) { input.rowCount = 0; });
+    QTest::newRow("no time column")
+        << Fault([](StoreInput &input) { input.timePointer = nullptr; });
+    QTest::newRow("null channel column")
+        << Fault([](StoreInput &input) { input.channels[QStringLiteral("Li7")] = nullptr; });
 }
 
 void TestCore::dataStoreRefusesInconsistentInput()
 {
-    QFETCH(int, fault);
+    QFETCH(Fault, fault);
     StoreInput input;
-    Column shortColumn(2, arma::fill::zeros);
-    Column longColumn(4, arma::fill::zeros);
-    switch (fault) {
-    case 1: input.names.append(QStringLiteral("Mg24")); break;
-    case 2: input.channels[QStringLiteral("Na23")] = &shortColumn; break;
-    case 3: input.timePointer = &longColumn; break;
-    case 4: input.rowCount = 0; break;
-    case 5: input.timePointer = nullptr; break;
-    case 6: input.channels[QStringLiteral("Li7")] = nullptr; break;
-    }
+    if (fault)
+        fault(input);
     DataManager store;
-    QCOMPARE(input.addTo(store), fault == 0);
-    QCOMPARE(store.rawInputs().size(), fault == 0 ? 1 : 0);
+    QCOMPARE(input.addTo(store), !fault);
+    QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
 }
 
 void TestCore::dataStoreKeepsIndependentCopies()
@@ -111,35 +110,38 @@ void TestCore::convertTimeStamp_data()
     QTest::addColumn<QString>("stamp");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QDateTime>("expected");
-    const QString dayFirst = QStringLiteral("dd MM yyyy hh mm ss");
-    const auto at = [](int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-        return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::LocalTime);
+    // The expected local time as yyyy-MM-ddThh:mm:ss.zzz; empty: invalid.
+    const auto row = [](const char *name, const QString &stamp, const QString &expected,
+                        const QString &format = QStringLiteral("dd MM yyyy hh mm ss")) {
+        QTest::newRow(name) << stamp << format
+                            << QDateTime::fromString(expected, Qt::ISODateWithMs);
     };
-    QTest::newRow("day first, 24 h") << "18 11 2020 14 24 29" << dayFirst << at(2020, 11, 18, 14, 24, 29);
-    QTest::newRow("year first overrides the format") << "2020 11 18 14 24 29" << dayFirst << at(2020, 11, 18, 14, 24, 29);
-    QTest::newRow("12 h PM, one-digit hour") << "16 11 2020 1 08 48 PM" << dayFirst << at(2020, 11, 16, 13, 8, 48);
-    QTest::newRow("month name first, lower-case pm") << "Oct 29 2015 03 06 01 pm" << dayFirst << at(2015, 10, 29, 15, 6, 1);
-    QTest::newRow("long month name in the middle") << "12 March 2020 2 05 33 PM" << dayFirst << at(2020, 3, 12, 14, 5, 33);
-    QTest::newRow("12 AM is midnight") << "01 02 2020 12 00 00 AM" << dayFirst << at(2020, 2, 1, 0, 0, 0);
-    QTest::newRow("12 PM is noon") << "01 02 2020 12 44 14 pm" << dayFirst << at(2020, 2, 1, 12, 44, 14);
-    QTest::newRow("11 am stays") << "01 02 2020 11 58 02 am" << dayFirst << at(2020, 2, 1, 11, 58, 2);
-    QTest::newRow("marker with full stops") << "01 02 2020 3 05 p." << dayFirst << at(2020, 2, 1, 15, 5, 0);
-    QTest::newRow("no seconds") << "12 03 2020 14 05" << dayFirst << at(2020, 3, 12, 14, 5, 0);
-    QTest::newRow("fractional seconds kept as ms") << "12 03 2020 14 05 33.25" << dayFirst << at(2020, 3, 12, 14, 5, 33, 250);
-    QTest::newRow("two-digit year is 20xx") << "12 03 20 14 05 33" << QStringLiteral("dd MM yy hh mm ss") << at(2020, 3, 12, 14, 5, 33);
-    QTest::newRow("month first under a month-first format") << "2 28 2020 11 59 00 AM" << QStringLiteral("MM dd yyyy hh mm ss") << at(2020, 2, 28, 11, 59, 0);
-    QTest::newRow("format with separators") << "2 28 2020 11 59 00" << QStringLiteral("M/d/yyyy h:mm:ss") << at(2020, 2, 28, 11, 59, 0);
-    QTest::newRow("invalid: month first under the default format") << "2 28 2020 11 59 00 AM" << dayFirst << QDateTime();
-    QTest::newRow("invalid: hour above 12 with a marker") << "01 02 2020 13 00 00 PM" << dayFirst << QDateTime();
-    QTest::newRow("invalid: hour 25") << "01 02 2020 25 00 00" << dayFirst << QDateTime();
-    QTest::newRow("invalid: 31 April") << "31 04 2020 10 00 00" << dayFirst << QDateTime();
-    QTest::newRow("invalid: too few tokens") << "12 03 2020 14" << dayFirst << QDateTime();
-    QTest::newRow("invalid: too many tokens") << "12 03 2020 14 05 33 PM x" << dayFirst << QDateTime();
-    QTest::newRow("invalid: three-digit day") << "123 03 2020 14 05 33" << dayFirst << QDateTime();
-    QTest::newRow("invalid: three-digit year") << "12 03 202 14 05 33" << dayFirst << QDateTime();
-    QTest::newRow("invalid: two month names") << "Oct Nov 2020 14 05 33" << dayFirst << QDateTime();
-    QTest::newRow("invalid: word that is no month") << "Foo 12 2020 14 05 33" << dayFirst << QDateTime();
-    QTest::newRow("invalid: format without a year") << "12 03 2020 14 05 33" << QStringLiteral("dd MM hh mm ss") << QDateTime();
+    row("day first, 24 h", "18 11 2020 14 24 29", "2020-11-18T14:24:29");
+    row("year first overrides the format", "2020 11 18 14 24 29", "2020-11-18T14:24:29");
+    row("12 h PM, one-digit hour", "16 11 2020 1 08 48 PM", "2020-11-16T13:08:48");
+    row("month name first, lower-case pm", "Oct 29 2015 03 06 01 pm", "2015-10-29T15:06:01");
+    row("long month name in the middle", "12 March 2020 2 05 33 PM", "2020-03-12T14:05:33");
+    row("12 AM is midnight", "01 02 2020 12 00 00 AM", "2020-02-01T00:00:00");
+    row("12 PM is noon", "01 02 2020 12 44 14 pm", "2020-02-01T12:44:14");
+    row("11 am stays", "01 02 2020 11 58 02 am", "2020-02-01T11:58:02");
+    row("marker with full stops", "01 02 2020 3 05 p.", "2020-02-01T15:05:00");
+    row("no seconds", "12 03 2020 14 05", "2020-03-12T14:05:00");
+    row("fractional seconds kept as ms", "12 03 2020 14 05 33.25", "2020-03-12T14:05:33.250");
+    row("two-digit year is 20xx", "12 03 20 14 05 33", "2020-03-12T14:05:33", "dd MM yy hh mm ss");
+    row("month first under a month-first format", "2 28 2020 11 59 00 AM", "2020-02-28T11:59:00",
+        "MM dd yyyy hh mm ss");
+    row("format with separators", "2 28 2020 11 59 00", "2020-02-28T11:59:00", "M/d/yyyy h:mm:ss");
+    row("invalid: month first under the default format", "2 28 2020 11 59 00 AM", "");
+    row("invalid: hour above 12 with a marker", "01 02 2020 13 00 00 PM", "");
+    row("invalid: hour 25", "01 02 2020 25 00 00", "");
+    row("invalid: 31 April", "31 04 2020 10 00 00", "");
+    row("invalid: too few tokens", "12 03 2020 14", "");
+    row("invalid: too many tokens", "12 03 2020 14 05 33 PM x", "");
+    row("invalid: three-digit day", "123 03 2020 14 05 33", "");
+    row("invalid: three-digit year", "12 03 202 14 05 33", "");
+    row("invalid: two month names", "Oct Nov 2020 14 05 33", "");
+    row("invalid: word that is no month", "Foo 12 2020 14 05 33", "");
+    row("invalid: format without a year", "12 03 2020 14 05 33", "", "dd MM hh mm ss");
 }
 
 void TestCore::convertTimeStamp()
