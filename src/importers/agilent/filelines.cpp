@@ -55,10 +55,6 @@ struct ContentScan
     bool ascii = true;
 };
 
-// One pass over the content: calls lineFeed(offset) for every LF, counts the data lines at
-// every CR and LF before the first NUL (the decoded text ends there), finds that NUL and ORs
-// the bytes together. Blocks of 64 bytes are tested at once for bytes up to CR, the only ones
-// that need a look.
 // One pass over the bytes from first to last of the content: calls lineFeed(offset) for every
 // LF, counts the data lines at every CR and LF before the first NUL (the decoded text ends
 // there), finds that NUL and ORs the bytes together. Blocks of 64 bytes are tested at once for
