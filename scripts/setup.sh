@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when any is missing (run as root on Debian 12).
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev fonts-dejavu-core libarmadillo-dev libfast-float-dev tzdata)
+packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev fonts-dejavu-core libarmadillo-dev libfast-float-dev tzdata help2man)
 packages+=("$@")
 
 missing=()

@@ -3,7 +3,6 @@
 // batch log), and a run of the built tessel-import as a child process.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -71,34 +70,17 @@ inline QByteArray methodXml(const QList<QList<QByteArray>> &channels)
     return xml + "</AcquisitionDataSet>\r\n";
 }
 
-// sample_info.xml of <batch>.b\<acquisition>.d, acquired at acquired (written in UTC).
-inline QByteArray sampleInfoXml(const QByteArray &batch, const QByteArray &acquisition,
-                                const QDateTime &acquired)
+// The Method/BatchLog.xml of the batch <batch>.b: per acquisition its ".d" name without the
+// suffix, its sample, its result and its time with the UTC offset.
+inline QByteArray batchLogXml(const QByteArray &batch, const QList<QList<QByteArray>> &entries)
 {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<SampleInfo>\r\n";
-    const QList<QList<QByteArray>> fields{
-        {"Data File", "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d"},
-        {"Sample Name", "Glass A"},
-        {"InstrumentName", "G8900  X1"},
-        {"AcqTime", acquired.toUTC().toString("yyyy-MM-ddTHH:mm:ssZ").toLatin1()}};
-    for (const QList<QByteArray> &field : fields)
-        xml +=
-            "<Field><Name>" + field.at(0) + "</Name><Value>" + field.at(1) + "</Value></Field>\r\n";
-    return xml + "</SampleInfo>\r\n";
-}
-
-// The BatchLog.csv of older instrument software for the batch <batch>.b: per acquisition its
-// ".d" name without the suffix, its sample and its result.
-inline QByteArray batchLogCsv(const QByteArray &batch, const QList<QList<QByteArray>> &entries)
-{
-    QByteArray text =
-        "#,Acq. Date-Time,Sample Type,Sample Name,Vial#,File Name,Acquisition Result,Comment,\r\n";
-    int number = 0;
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<BatchLogDataSet>\r\n";
     for (const QList<QByteArray> &entry : entries)
-        text += QByteArray::number(++number) + ",18/11/2020 2:24:29 PM,Sample," + entry.at(1) +
-                ",<Manual>,D:\\DATA\\" + batch + ".b\\" + entry.at(0) + ".d," + entry.at(2) +
-                ",-,\r\n";
-    return text;
+        xml += "<BatchLogInfo><DataFileName>D:\\DATA\\" + batch + ".b\\" + entry.at(0) +
+               ".d</DataFileName><SampleName>" + entry.at(1) + "</SampleName><AcqResult>" +
+               entry.at(2) + "</AcqResult><AcqDateTime>" + entry.at(3) +
+               "</AcqDateTime></BatchLogInfo>\r\n";
+    return xml + "</BatchLogDataSet>\r\n";
 }
 
 // Writes a file below folder, making the folders on the way; the path, or empty on failure.

@@ -1,21 +1,25 @@
 // tessel-import: its library in-process (the command line, what the tool takes from the plug-in,
-// the reports, the export, the plot's axes and pictures), then a few runs of the built program
-// for what only a process shows: exit codes, stdout against stderr, settings, threads.
+// the reports, the outputs' paths, the export, the plot's axes and pictures), then runs of the
+// built program for what only a process shows: exit codes, streams, settings, threads, zones.
 #include "importreporter.h"
 #include "input/batchimport.h"
 #include "input/importerplugins.h"
 #include "input/inputfiles.h"
 #include "input/progressbar.h"
+#include "options/timezone.h"
 #include "plot/plotaxes.h"
+#include "plot/quicklookpainter.h"
 #include "report/csvexport.h"
 #include "report/diagnostics.h"
 #include "report/isotime.h"
+#include "report/outputpaths.h"
 #include "report/textreport.h"
 #include "tool.h"
 #include "tooltesting.h"
 
 #include <QImage>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -41,9 +45,8 @@ bool bitEqual(double one, double other)
 // A JSON value as compact text, its keys in order: an expectation on one line.
 QString compact(const QJsonValue &value)
 {
-    return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
-        .mid(1)
-        .chopped(1);
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
 }
 
 // The parsed options in one line, so that a table row can state them.
@@ -55,16 +58,18 @@ QString describe(const ToolOptions &options)
     overrides.sort();
     QString text = QStringList{"import", "list", "detect", "settings"}.at(int(options.mode)) +
                    QStringLiteral(" [%1] jobs %2").arg(options.paths.join(',')).arg(options.jobs);
-    const QStringList parts{options.json ? " json" : "", " plugins " + options.pluginDir,
+    const QStringList parts{options.json ? " json" : "",    " plugins " + options.pluginDir,
                             " export " + options.exportDir, " set " + overrides.join(';'),
-                            " plot " + options.plotTarget};
+                            " zone " + options.timeZone,    " plot " + options.plotTarget};
     for (const QString &part : parts)
         text += part.endsWith(' ') || part.isEmpty() ? QString() : part;
     if (!options.plotTarget.isEmpty())
-        text += QStringLiteral(" %1x%2 %3")
+        text += QStringLiteral(" %1x%2 %3 [%4]%5")
                     .arg(options.plotSize.width())
                     .arg(options.plotSize.height())
-                    .arg(options.plotFormat.isEmpty() ? "-" : options.plotFormat);
+                    .arg(options.plotFormat.isEmpty() ? "-" : options.plotFormat)
+                    .arg(options.plotChannels.join(','))
+                    .arg(options.linearAxis ? " linear" : "");
     return text;
 }
 
@@ -104,6 +109,18 @@ QSharedPointer<RawInput> storedTable(const Doubles &time, const QVector<Doubles>
     return input;
 }
 
+// The key names of a JSON value, at any depth.
+QSet<QString> keysOf(const QJsonValue &value)
+{
+    QSet<QString> keys;
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        keys += keysOf(it.value()) + QSet<QString>{it.key()};
+    for (const QJsonValue &element : value.toArray())
+        keys += keysOf(element);
+    return keys;
+}
+
 } // namespace
 
 class TestTesselImport : public QObject
@@ -135,10 +152,11 @@ class TestTesselImport : public QObject
     {
         QTextStream out(report);
         QString error;
+        const QDir folder = commonFolder(files);
         const auto plots = options.plotTarget.isEmpty()
                                ? std::nullopt
-                               : PlotTarget::resolve(options, int(files.size()), &error);
-        ImportReporter reporter(out, options, plots);
+                               : PlotTarget::resolve(options, int(files.size()), folder, &error);
+        ImportReporter reporter(out, options, plots, folder, "Zone/Here");
         for (const QString &file : files)
             reporter.report(importHere(file));
         return reporter.finish(false);
@@ -200,17 +218,23 @@ private slots:
         const QString jobs = QString::number(QThread::idealThreadCount());
         const QString sizes = "--plot-size expects WIDTHxHEIGHT in pixels, from 400x300 to "
                               "10000x10000, not \"%1\"";
+        const QString zone = "--timezone %1: no such time zone; give a name such as "
+                             "Australia/Sydney or Europe/Berlin, or UTC";
+        const QString dash = " (./- for one named \"-\")";
         const QList<QPair<QStringList, QString>> rows{
-            {{"a.csv", "--", "--plot"}, "import [a.csv,--plot] jobs $J"},
+            {{"a.csv", "--", "--plot", "--timezone"}, "import [a.csv,--plot,--timezone] jobs $J"},
             {{"--json", "--export", "out", "--plugin-dir", "p", "--jobs", "3", "x"},
              "import [x] jobs 3 json plugins p export out"},
             {{"--set", "k=a=b", "--set", "e=", "--set", "x=1", "--set", "x=2"},
              "import [] jobs $J set e=;k=a=b;x=2"},
+            {{"--timezone", "Europe/Berlin", "--timezone=Australia/Sydney"},
+             "import [] jobs $J zone Australia/Sydney"},
+            {{"--timezone", "UTC"}, "import [] jobs $J zone UTC"},
             {{"--plot", "pics", "--plot-size", "400x300", "--plot-format", "SVG"},
-             "import [] jobs $J plot pics 400x300 svg"},
-            {{"--plot=a.png", "--plot-size", "10000x10000"},
-             "import [] jobs $J plot a.png 10000x10000 -"},
-            {{"--plot=a.png"}, "import [] jobs $J plot a.png 1600x900 -"},
+             "import [] jobs $J plot pics 400x300 svg []"},
+            {{"--plot=a.png", "--plot-size", "10000x10000", "--channels", "Li7,Pr141,Li7",
+              "--linear"},
+             "import [] jobs $J plot a.png 10000x10000 - [Li7,Pr141] linear"},
             {{"--list-importers"}, "list [] jobs $J"},
             {{"--detect", "f"}, "detect [f] jobs $J"},
             {{"--show-settings"}, "settings [] jobs $J"},
@@ -223,19 +247,34 @@ private slots:
             {{"--list-importers", "--detect", "x"},
              "--list-importers, --detect and --show-settings exclude each other"},
             {{"--show-settings", "x.csv"}, "unexpected argument \"x.csv\""},
+            {{"--timezone", "Mars/Olympus"}, zone.arg("Mars/Olympus")},
+            {{"--timezone", "UTC+05:00"}, zone.arg("UTC+05:00")},
+            {{"--timezone", "XYZ3"}, zone.arg("XYZ3")},
+            {{"--timezone", "../zoneinfo/UTC"}, zone.arg("../zoneinfo/UTC")},
+            {{"a.csv", "-"},
+             "-: reading standard input is not supported; name a file or folder" + dash},
+            {{"--export", "-"},
+             "--export -: writing to standard output is not supported; name a folder" + dash},
+            {{"--plot", "-"},
+             "--plot -: writing to standard output is not supported; name a folder" + dash},
             {{"--plot", "p", "--plot-size", "399x300"}, sizes.arg("399x300")},
             {{"--plot", "p", "--plot-size", "400x10001"}, sizes.arg("400x10001")},
             {{"--plot", "p", "--plot-size", "800"}, sizes.arg("800")},
             {{"--plot", "p", "--plot-format", "gif"}, "--plot-format expects png or svg"},
-            {{"--plot-size", "800x600"}, "--plot-size and --plot-format need --plot"},
-            {{"--plot-format", "svg"}, "--plot-size and --plot-format need --plot"},
+            {{"--plot", "p", "--channels", "Li7,,Na23"},
+             "--channels expects channel names separated by commas, not \"Li7,,Na23\""},
+            {{"--plot-size", "800x600"}, "--plot-size needs --plot"},
+            {{"--plot-format", "svg"}, "--plot-format needs --plot"},
+            {{"--channels", "Li7"}, "--channels needs --plot"},
+            {{"--linear"}, "--linear needs --plot"},
         };
         for (const auto &row : rows)
             QTest::newRow(qPrintable(row.first.join(' ')))
                 << row.first << QString(row.second).replace("$J", jobs);
     }
 
-    // Pictures, which need a GUI application, are requested exactly when --plot is given.
+    // Before the application exists, main looks up whether pictures (a GUI application) and
+    // which zone are asked for: as the parser reads them.
     void commandLine()
     {
         QFETCH(QStringList, arguments);
@@ -250,13 +289,16 @@ private slots:
             bytes.append(argument.toUtf8());
         for (QByteArray &argument : bytes)
             argv.append(argument.data());
-        if (parsed.options)
-            QCOMPARE(picturesRequested(int(argv.size()), argv.data()),
-                     !parsed.options->plotTarget.isEmpty());
+        if (!parsed.options)
+            return;
+        QCOMPARE(picturesRequested(int(argv.size()), argv.data()),
+                 !parsed.options->plotTarget.isEmpty());
+        QCOMPARE(QString::fromUtf8(requestedTimeZone(int(argv.size()), argv.data())),
+                 parsed.options->timeZone);
     }
 
     // A folder stands for the files under it that an importer recognises, in path order; a
-    // file named twice is imported once.
+    // file named twice is imported once. The common folder is the deepest that holds them all.
     void inputFiles()
     {
         const QString missing = work.filePath("missing.csv");
@@ -272,77 +314,78 @@ private slots:
         QCOMPARE(files, expected);
         QCOMPARE(problems, (QStringList{missing + ": no such file or folder",
                                         empty + ": no file there that an importer recognises"}));
+        QCOMPARE(QStringList({commonFolder(files).path(), commonFolder(files.mid(1, 1)).path(),
+                              commonFolder({"/a/b/c.csv", "/a/bc/d.csv"}).path()}),
+                 QStringList({batchFolder, batchFolder + "/0", "/a"}));
     }
 
     // -----------------------------------------------------------------------------------------
-    // Imports through the plug-in
+    // An import through the plug-in
 
-    // What the importer announces and leaves in its report reaches the result: here a batch
-    // whose method and log lie at batch level.
+    // What the importer announces and leaves in its report reaches the JSON report, stderr
+    // and the overview: here a batch whose method and log lie at batch level, with the
+    // day-and-month finding on the start.
     void importerReport()
     {
+        const QDateTime acquiredAt(QDate(2026, 2, 9), QTime(14, 24, 29));
+        const QByteArray instant = "2026-02-09T14:24:29";
         writeFile("lab/day1.b/Method/AcqMethod.xml",
                   methodXml({{"Ti", "64", "48", "0.03"}, {"Sr", "88", "88", "0.01"}}));
-        const QString log = writeFile(
-            "lab/day1.b/BatchLog.csv",
-            batchLogCsv("day1", {{"Run1", "Glass A", "Pass"}, {"Run2", "Glass B", "Fail"}}));
-        ExportText text = ExportText().named("Run1");
+        writeFile("lab/day1.b/Method/BatchLog.xml",
+                  batchLogXml("day1", {{"Run1", "Glass A", "Pass", instant + "+09:00"},
+                                       {"Run2", "Glass B", "Fail", instant + "+09:00"}}));
+        ExportText text = ExportText().named("Run1", "02/09/2026 14:24:29");
         text.channelHeader = "Time [Sec],Ti48 -> 64,Sr88 -> 88";
         text.batch = "day1";
         text.unit = "Counts";
         const QString path = writeFile("lab/day1.b/Run1.d/Run1.csv", text.bytes());
-
-        const ImportResult imported = importHere(path);
-        QVERIFY(imported.ok && imported.stored && imported.acquisitionFolder && imported.batchLog);
-        QCOMPARE(QStringList({imported.importer, imported.sampleName.value_or(""),
-                              imported.intensityUnit, imported.messages.last()}),
-                 QStringList({"AgilentImporter", "Glass A", "Counts",
-                              "Finished loading agilent sample data"}));
-        QCOMPARE(imported.start, acquired);
-        QCOMPARE(QVector<qint64>({imported.rowCount, qint64(imported.sizeInBytes.value_or(0)),
-                                  imported.fileRecords, imported.sampleRecords}),
-                 QVector<qint64>({text.rowCount + 1, text.bytes().size(), 1, 1}));
-        QVERIFY(imported.log.first().message.contains(path + "\" holds counts per dwell time"));
-        const AcquisitionFolderReport &folder = *imported.acquisitionFolder;
-        QCOMPARE(QStringList({folder.methodFile, folder.sampleRecordFile, folder.instrumentFile,
-                              folder.acquisitionResult}),
-                 QStringList({work.filePath("lab/day1.b/Method/AcqMethod.xml"), log, "", "Pass"}));
-        QCOMPARE(folder.acquisitionInstant, acquired);
-        QCOMPARE(imported.batchLog->file, log);
-        const BatchLogAcquisition &second = imported.batchLog->acquisitions.value(1);
-        QCOMPARE(second.sampleName + ' ' + second.acquisition + ' ' + second.result,
-                 QStringLiteral("Glass B Run2.d Fail"));
-        // Dwell times as the decimals the method writes, not the floats' binary expansion.
-        QCOMPARE(compact(importToJson(imported)["channels"]),
-                 R"([{"dwellTimeSeconds":0.03,"massPair":["48","64"],"name":"Ti48"},)"
-                 R"({"dwellTimeSeconds":0.01,"massPair":["88","88"],"name":"Sr88"}])");
-    }
-
-    // The importer's day-and-month finding reaches the JSON report, stderr and the overview.
-    void dayMonthWarning()
-    {
-        const QDateTime acquiredAt(QDate(2026, 2, 9), QTime(14, 24, 29));
-        const ExportText text = ExportText().named("Run", "02/09/2026 14:24:29");
-        writeFile("check/Run.d/AcqMethod.xml", methodXml({{"Li", "7", "7", "0.01"}}));
-        writeFile("check/Run.d/AcqData/sample_info.xml", sampleInfoXml("demo", "Run", acquiredAt));
-        const QString path = writeFile("check/Run.d/Run.csv", text.bytes());
         ToolOptions options;
         options.json = true;
         QString report;
         QCOMPARE(reportRun(options, {path}, &report), int(ExitSuccess));
+
         const QJsonObject document = QJsonDocument::fromJson(report.toUtf8()).object();
-        const QJsonObject json = document["files"][0].toObject();
-        const QJsonObject warning = json["warnings"][0].toObject();
-        QCOMPARE(document["overview"]["files"][0]["status"].toString(), "ok, check the date");
-        QCOMPARE(diagnostics, QStringList{path + ": " + warning["message"].toString()});
+        QJsonObject file = document["files"].toArray().first().toObject();
+        QCOMPARE(file.take("messages").toArray().last(),
+                 QJsonValue("Finished loading agilent sample data"));
+        QVERIFY(file.take("log").toArray().first()["message"].toString().contains(
+            path + "\" holds counts per dwell"));
+        QJsonObject warning = file.take("warnings").toArray().first().toObject();
+        QCOMPARE(diagnostics, QStringList{path + ": " + warning.take("message").toString()});
+        const QDateTime start(QDate(2026, 9, 2), QTime(14, 24, 29));
+        const double startEpoch = file.take("startEpoch").toDouble();
+        QCOMPARE(QVector<double>({startEpoch * 1000, file.take("endEpoch").toDouble()}),
+                 QVector<double>({double(start.toMSecsSinceEpoch()), startEpoch + 2.951}));
         QCOMPARE(
-            QStringList({warning["exportStart"].toString(), warning["acquisitionTime"].toString(),
-                         warning["swappedStart"].toString(), warning["kind"].toString(),
-                         warning["preference"].toString(), warning["currentValue"].toString(),
-                         warning["suggestedValue"].toString()}),
-            QStringList({json["startTime"].toString(), isoTimeText(acquiredAt.toUTC()),
-                         isoTimeText(acquiredAt), "startTimeMismatch", "agilentDateFormat",
-                         "dd MM yyyy hh mm ss", "MM dd yyyy hh mm ss"}));
+            compact(QJsonArray{file, warning, document["overview"]})
+                .replace(work.filePath("lab/day1.b"), "B")
+                .replace(isoTimeText(start), "S")
+                .replace(isoTimeText(acquiredAt), "A"),
+            QString(R"([{"acquisitionFolder":{"acquisitionInstant":")" + instant +
+                    R"(.000+09:00","acquisitionResult":"Pass","instrumentFile":null,)"
+                    R"("instrumentName":"Agilent","methodFile":"B/Method/AcqMethod.xml",)"
+                    R"("sampleLabel":"Glass A","sampleLabelField":"Sample Name",)"
+                    R"("sampleRecordFile":"B/Method/BatchLog.xml"},"channels":[)"
+                    R"({"dwellTimeSeconds":0.03,"massPair":["48","64"],"name":"Ti48"},)"
+                    R"({"dwellTimeSeconds":0.01,"massPair":["88","88"],"name":"Sr88"}],)"
+                    R"("dataRowCount":30,"durationSeconds":2.951,"endTime":")" +
+                    isoTimeText(start.addMSecs(2951)) +
+                    R"(","errors":[],"file":"B/Run1.d/Run1.csv","importer":"AgilentImporter",)"
+                    R"("intensityUnit":"Counts","machineName":"Agilent","ok":true,)"
+                    R"("rowCount":31,"sampleName":"Glass A","sizeInBytes":866,"startTime":"S"},)"
+                    R"({"acquisitionTime":")" +
+                    instant +
+                    R"(.000+09:00","currentValue":)"
+                    R"("dd MM yyyy hh mm ss","exportStart":"S","kind":"startTimeMismatch",)"
+                    R"("preference":"agilentDateFormat","suggestedValue":"MM dd yyyy hh mm ss",)"
+                    R"("swappedStart":"A"},{"batches":[{"acquisitionCount":2,"batchFolder":"B",)"
+                    R"("batchLog":"B/Method/BatchLog.xml","notPassed":[{"acquisition":"Run2.d",)"
+                    R"("result":"Fail","sampleName":"Glass B"}],"withoutExport":[{"acquisition":)"
+                    R"("Run2.d","result":"Fail","sampleName":"Glass B"}]}],"files":[{)"
+                    R"("channelCount":2,"dataRowCount":30,"durationSeconds":2.951,"file":)"
+                    R"("B/Run1.d/Run1.csv","rowCount":31,"sampleName":"Glass A","startTime":"S",)"
+                    R"("status":"ok, check the date"}],"totals":{"dataRowCount":30,)"
+                    R"("durationSeconds":2.951,"failed":0,"files":1,"ok":1,"rowCount":31}}])"));
     }
 
     void batchDriver_data()
@@ -354,7 +397,7 @@ private slots:
     }
 
     // Results arrive in input order on the calling thread, each with its own log entries, and
-    // the data store holds no other file's data than the one reported.
+    // the data store holds no file reported before.
     void batchDriver()
     {
         QFETCH(int, jobs);
@@ -408,7 +451,7 @@ private slots:
             << 1
             << "/d/x.csv\n  Importer:   AgilentImporter\n  Sample:     (none)\n"
                "  Machine:    (none)\n  Start:      (invalid)\n  End:        (invalid)\n"
-               "  Duration:   (not announced)\n  Rows:       0\n  Unit:       (none)\n"
+               "  Duration:   (not announced)\n  Rows:       none\n  Unit:       (none)\n"
                "  Channels:   0\n  Data store: nothing stored\n  Error:      A problem occurred.\n"
                "  Warning:    bad stamp [here]\n  Warning:    no origin\n\n";
         QTest::newRow("stored, with channels and an acquisition folder")
@@ -416,7 +459,8 @@ private slots:
             << "/d/x.csv\n  Importer:   AgilentImporter\n  Sample:     Glass A\n"
                "  Machine:    G8900\n  Start:      " +
                    start + "\n  End:        " + isoTimeText(acquired.addMSecs(3951)) +
-                   "\n  Duration:   3.951 s\n  Rows:       41\n  Unit:       CPS\n"
+                   "\n  Duration:   3.951 s\n  Rows:       40 data rows (41 handed to the host, "
+                   "with the closing row)\n  Unit:       CPS\n"
                    "  Channels:   2\n    Ti48  mass 48 -> 64  dwell 0.03 s\n    Sr88\n"
                    "  Acquisition folder:\n    instrument:    G8900 (from /d/Devices.xml)\n"
                    "    sample label:  (none) (from the \"Comment\" field)\n    acquired:      " +
@@ -424,13 +468,15 @@ private slots:
                    " (result: Pass)\n    method:        /d/AcqMethod.xml\n"
                    "    sample record: /d/BatchLog.csv\n"
                    "  Data store: stored (1 imported-file record(s), 2 sample record(s))\n\n";
+        QTest::newRow("one data row")
+            << 3 << "  Rows:       1 data row (2 handed to the host, with the closing row)\n";
     }
 
     void textReport()
     {
         QFETCH(int, variant);
         QFETCH(QString, expected);
-        ImportResult reported = variant == 2 ? result("/d/x.csv", "Glass A", acquired, 3.951, 41)
+        ImportResult reported = variant >= 2 ? result("/d/x.csv", "Glass A", acquired, 3.951, 41)
                                              : result("/d/x.csv", variant == 1 ? "" : "?");
         if (variant < 2) {
             reported.errors = QStringList{"A problem occurred."};
@@ -438,6 +484,7 @@ private slots:
                             {LogEntry::Debug, "quiet", QString(), {}},
                             {LogEntry::Warning, "no origin", QString(), {}}};
         } else {
+            reported.rowCount = variant == 3 ? 2 : 41;
             reported.machineName = "G8900";
             reported.intensityUnit = "CPS";
             reported.channels = {{"Ti48", MassPair{"48", "64"}, 0.03},
@@ -452,18 +499,18 @@ private slots:
         QTextStream out(&report);
         writeTextReport(reported, out);
         out.flush();
-        QCOMPARE(report, expected);
+        QCOMPARE(variant == 3 ? report.split('\n').at(7) + '\n' : report, expected);
     }
 
     // What the import did not establish is null, not an empty or made-up value.
     void jsonOfImport()
     {
         QCOMPARE(compact(importToJson(result("/d/x.csv"))),
-                 R"({"acquisitionFolder":null,"channels":[],"durationSeconds":null,)"
-                 R"("endEpoch":null,"endTime":null,"errors":[],"file":"/d/x.csv","importer":null,)"
-                 R"("intensityUnit":null,"log":[],"machineName":null,"messages":[],"ok":false,)"
-                 R"("rowCount":0,"sampleName":null,"sizeInBytes":null,"startEpoch":null,)"
-                 R"("startTime":null,"warnings":[]})");
+                 R"({"acquisitionFolder":null,"channels":[],"dataRowCount":0,)"
+                 R"("durationSeconds":null,"endEpoch":null,"endTime":null,"errors":[],)"
+                 R"("file":"/d/x.csv","importer":null,"intensityUnit":null,"log":[],)"
+                 R"("machineName":null,"messages":[],"ok":false,"rowCount":0,"sampleName":null,)"
+                 R"("sizeInBytes":null,"startEpoch":null,"startTime":null,"warnings":[]})");
         const QDateTime start(QDate(2020, 11, 18), QTime(14, 24, 29, 250), Qt::UTC);
         ImportResult found = result("/d/x.csv", "", start, 2.5, 3, 1);
         found.sizeInBytes = 1234;
@@ -479,26 +526,28 @@ private slots:
             R"({"acquisitionFolder":{"acquisitionInstant":null,"acquisitionResult":null,)"
             R"("instrumentFile":null,"instrumentName":"I","methodFile":"/m","sampleLabel":"L",)"
             R"("sampleLabelField":"F","sampleRecordFile":"/s"},"channels":[{"dwellTimeSeconds":)"
-            R"(null,"massPair":null,"name":"C0"}],"durationSeconds":2.5,"endEpoch":1605709471.75,)"
-            R"("endTime":"2020-11-18T14:24:31.750+00:00","errors":["bad"],"file":"/d/x.csv",)"
-            R"("importer":"AgilentImporter","intensityUnit":null,"log":[{"level":"debug",)"
-            R"("message":"read","origin":"origin"}],"machineName":"","messages":["done"],)"
-            R"("ok":true,"rowCount":3,"sampleName":"","sizeInBytes":1234,)"
-            R"("startEpoch":1605709469.25,"startTime":"2020-11-18T14:24:29.250+00:00",)"
-            R"("warnings":[{"acquisitionTime":"2021-01-18T14:25:29.250+00:00",)"
-            R"("currentValue":"dd","exportStart":"2020-11-18T14:24:29.250+00:00",)"
-            R"("kind":"startTimeMismatch","message":"check","preference":"key",)"
-            R"("suggestedValue":"MM","swappedStart":"2021-01-18T14:24:29.250+00:00"}]})");
+            R"(null,"massPair":null,"name":"C0"}],"dataRowCount":2,"durationSeconds":2.5,)"
+            R"("endEpoch":1605709471.75,"endTime":"2020-11-18T14:24:31.750+00:00",)"
+            R"("errors":["bad"],"file":"/d/x.csv","importer":"AgilentImporter",)"
+            R"("intensityUnit":null,"log":[{"level":"debug","message":"read","origin":"origin"}],)"
+            R"("machineName":"","messages":["done"],"ok":true,"rowCount":3,"sampleName":"",)"
+            R"("sizeInBytes":1234,"startEpoch":1605709469.25,)"
+            R"("startTime":"2020-11-18T14:24:29.250+00:00","warnings":[{"acquisitionTime":)"
+            R"("2021-01-18T14:25:29.250+00:00","currentValue":"dd","exportStart":)"
+            R"("2020-11-18T14:24:29.250+00:00","kind":"startTimeMismatch","message":"check",)"
+            R"("preference":"key","suggestedValue":"MM","swappedStart":)"
+            R"("2021-01-18T14:24:29.250+00:00"}]})");
     }
 
-    // The document written one file at a time is the document QJsonDocument writes whole.
+    // The document written one file at a time is the document QJsonDocument writes whole, with
+    // its version and its zone; the README describes every key it can hold.
     void jsonDocument()
     {
         for (int fileCount : {0, 2}) {
             QJsonArray files;
             QString written;
             QTextStream out(&written);
-            JsonDocumentWriter writer(out);
+            JsonDocumentWriter writer(out, "Zone/Here");
             for (int i = 0; i < fileCount; ++i) {
                 files.append(importToJson(result("/d/x.csv", "S\u00e9", acquired, i, 2, 2)));
                 writer.addFile(files.last().toObject());
@@ -506,9 +555,32 @@ private slots:
             const QJsonObject overview{{"files", QJsonArray{QJsonObject{{"a", 1}}}}};
             writer.finish(overview);
             out.flush();
-            const QJsonObject whole{{"files", files}, {"overview", overview}};
+            const QJsonObject whole{{"files", files},
+                                    {"overview", overview},
+                                    {"schemaVersion", 1},
+                                    {"timeZone", "Zone/Here"}};
             QCOMPARE(written.toUtf8(), QJsonDocument(whole).toJson(QJsonDocument::Indented));
         }
+
+        ImportResult full = result("/d/x.csv", "", acquired, 2.5, 3, 1);
+        full.log = {{LogEntry::Debug, "read", "origin", {}}};
+        full.acquisitionFolder = AcquisitionFolderReport();
+        full.dayMonthWarning = DayMonthWarning();
+        full.batchLog = BatchLogReport{"/d/BatchLog.csv", {{"x.d", "", ""}, {"y.d", "", ""}}};
+        full.channels[0].massPair = MassPair{"7", "7"};
+        BatchOverview overview;
+        overview.add(full);
+        QSet<QString> keys = keysOf(importToJson(full)) + keysOf(overview.toJson()) +
+                             QSet<QString>{"files", "overview", "schemaVersion", "timeZone"};
+        QFile readme(TESSEL_EXAMPLES "/../README.md");
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        const QString section = text.section("## The JSON report\n", 1).section("\n## ", 0, 0);
+        QRegularExpressionMatchIterator names =
+            QRegularExpression("`(?:[a-z]+(?:\\[\\])?\\.)?\\.?([A-Za-z]+)`").globalMatch(section);
+        while (names.hasNext())
+            keys.remove(names.next().captured(1));
+        QCOMPARE(QStringList(keys.values()), QStringList());
     }
 
     // Files in order of acquisition (those without a valid start last, in path order) whatever
@@ -537,42 +609,45 @@ private slots:
         QTextStream out(&report);
         overview.writeText(out);
         out.flush();
+        QCOMPARE(report,
+                 "Batch overview, in order of acquisition (files under " + folder +
+                     "):\n  file             sample   start" + QString(start.size() - 5, ' ') +
+                     "  duration  data rows  channels  status\n  Run1.d/Run1.csv  -        " +
+                     start + "    42.6 s        300         6  ok\n  Run3.d/Run3.csv  Glass C  " +
+                     isoTimeText(acquired.addSecs(60)) +
+                     "   102.4 s       2000        10  ok, check the date\n"
+                     "  Run2.d/a.csv     -        " +
+                     none +
+                     "         -          0         0  failed\n  Run2.d/x.csv     -        " +
+                     none + "         -          0         0  not recognised\n" +
+                     "  Total: 4 files (2 ok, 2 failed), 2300 data rows, 145.0 s\nBatch " + folder +
+                     " (log " + folder +
+                     "/BatchLog.csv, 3 acquisitions):\n  without an export among the inputs: "
+                     "Run4.d (sample Glass D): Fail\n  result other than \"Pass\": Run2.d: no "
+                     "result, Run4.d (sample Glass D): Fail\n");
         QCOMPARE(
-            report,
-            "Batch overview, in order of acquisition (files under " + folder +
-                "):\n  file             sample   start" + QString(start.size() - 5, ' ') +
-                "  duration  rows  channels  status\n  Run1.d/Run1.csv  -        " + start +
-                "    42.6 s   301         6  ok\n  Run3.d/Run3.csv  Glass C  " +
-                isoTimeText(acquired.addSecs(60)) +
-                "   102.4 s  2001        10  ok, check the date\n  Run2.d/a.csv     -        " +
-                none + "         -     0         0  failed\n  Run2.d/x.csv     -        " + none +
-                "         -     0         0  not recognised\n" +
-                "  Total: 4 files (2 ok, 2 failed), 2302 rows, 145.0 s\nBatch " + folder +
-                " (log " + folder +
-                "/BatchLog.csv, 3 acquisitions):\n  without an export among the inputs: "
-                "Run4.d (sample Glass D): Fail\n  result other than \"Pass\": Run2.d: no "
-                "result, Run4.d (sample Glass D): Fail\n");
-
-        const QString json = compact(overview.toJson()).replace(folder, "F");
-        QCOMPARE(
-            json,
+            compact(overview.toJson()).replace(folder, "F"),
             R"({"batches":[{"acquisitionCount":3,"batchFolder":"F","batchLog":"F/BatchLog.csv",)"
             R"("notPassed":[{"acquisition":"Run2.d","result":null,"sampleName":""},)"
             R"({"acquisition":"Run4.d","result":"Fail","sampleName":"Glass D"}],)"
             R"("withoutExport":[{"acquisition":"Run4.d","result":"Fail","sampleName":)"
-            R"("Glass D"}]}],"files":[{"channelCount":6,"durationSeconds":42.56,)"
-            R"("file":"F/Run1.d/Run1.csv","rowCount":301,"sampleName":null,"startTime":")" +
+            R"("Glass D"}]}],"files":[{"channelCount":6,"dataRowCount":300,"durationSeconds":)"
+            R"(42.56,"file":"F/Run1.d/Run1.csv","rowCount":301,"sampleName":null,"startTime":")" +
                 start +
-                R"(","status":"ok"},{"channelCount":10,"durationSeconds":102.44,"file":"F/Run3.d/Run3.csv",)"
-                R"("rowCount":2001,"sampleName":"Glass C","startTime":")" +
+                R"(","status":"ok"},{"channelCount":10,"dataRowCount":2000,"durationSeconds":)"
+                R"(102.44,"file":"F/Run3.d/Run3.csv","rowCount":2001,"sampleName":"Glass C",)"
+                R"("startTime":")" +
                 isoTimeText(acquired.addSecs(60)) +
-                R"(","status":"ok, check the date"},{"channelCount":0,"durationSeconds":null,)"
-                R"("file":"F/Run2.d/a.csv","rowCount":0,"sampleName":null,"startTime":null,)"
-                R"("status":"failed"},{"channelCount":0,"durationSeconds":null,"file":)"
-                R"("F/Run2.d/x.csv","rowCount":0,"sampleName":null,"startTime":null,"status":)"
-                R"("not recognised"}],"totals":{"durationSeconds":145,"failed":2,"files":4,)"
-                R"("ok":2,"rowCount":2302}})");
+                R"(","status":"ok, check the date"},{"channelCount":0,"dataRowCount":0,)"
+                R"("durationSeconds":null,"file":"F/Run2.d/a.csv","rowCount":0,"sampleName":null,)"
+                R"("startTime":null,"status":"failed"},{"channelCount":0,"dataRowCount":0,)"
+                R"("durationSeconds":null,"file":"F/Run2.d/x.csv","rowCount":0,"sampleName":null,)"
+                R"("startTime":null,"status":"not recognised"}],"totals":{"dataRowCount":2300,)"
+                R"("durationSeconds":145,"failed":2,"files":4,"ok":2,"rowCount":2302}})");
     }
+
+    // -----------------------------------------------------------------------------------------
+    // Outputs
 
     void exportTable_data()
     {
@@ -625,49 +700,131 @@ private slots:
                          fields.at(c));
             }
         }
-    }
-
-    // The export's file is named after the input; the stored data must hold every channel.
-    void exportPathAndRefusals()
-    {
-        QCOMPARE(exportPath("/out", "/in/table/Run.7.csv"), QStringLiteral("/out/Run.7.csv"));
-        QSharedPointer<RawInput> input = storedTable({1.0}, {{2.0}});
         input->channelNames.append("Lost");
-        QString error;
         QVERIFY(!exportCsv(*input, work.filePath("refused/a.csv"), &error));
         QCOMPARE(error, QStringLiteral("the stored data lack the channel Lost"));
         QVERIFY(!QFileInfo::exists(work.filePath("refused")));
     }
 
-    // Each output holds one input's data: a second input whose export or picture would land on
-    // the same path is refused, as is an output that cannot be written; the run ends with 1.
-    void outputsOfOneRun()
+    void outputPaths_data()
     {
-        ExportText shorter;
-        shorter.rowCount = 12;
-        const QString first = writeFile("outputs/a/Run.csv", ExportText().bytes());
-        const QString second = writeFile("outputs/b/Run.csv", shorter.bytes());
-        const QString third = writeFile("outputs/c/Other.csv", shorter.bytes());
-        writeFile("outputs/exported/Other.csv/blocked", "a folder where the export would go");
+        QTest::addColumn<QStringList>("inputs"); // "name/" is a folder made, not an input
+        QTest::addColumn<QString>("exportDir");
+        QTest::addColumn<QString>("plot");
+        QTest::addColumn<QString>("expected"); // the last input's outputs, or the problem; $: here
+
+        const QStringList one{"x.csv"};
+        QTest::newRow("batches keep apart")
+            << QStringList{"a.b/001.d/001.csv", "b.b/001.d/001.csv"} << "out"
+            << "pics"
+            << "$/out/b.b/001.d/001.csv $/pics/b.b/001.d/001.png";
+        QTest::newRow("one file, a picture") << QStringList{"in/Run.7.csv"} << "out/"
+                                             << "in/p.svg"
+                                             << "$/out/Run.7.csv $/in/p.svg";
+        QTest::newRow("two inputs, one output") << QStringList{"a/x.csv", "a/x.CSV"} << "out"
+                                                << ""
+                                                << "$/a/x.csv and $/a/x.CSV would both be "
+                                                   "written to $/out/x.csv";
+        QTest::newRow("export onto the inputs")
+            << one << "."
+            << ""
+            << "$/x.csv: the output $/x.csv is one of the inputs and would replace it";
+        QTest::newRow("output is a folder") << QStringList{"x.csv", "out/x.csv/"} << "out"
+                                            << ""
+                                            << "$/x.csv: the output $/out/x.csv is a folder";
+        QTest::newRow("export onto a file") << one << "x.csv"
+                                            << ""
+                                            << "--export $/x.csv: $/x.csv is a file, not a folder";
+        QTest::newRow("export below a missing folder")
+            << one << "no/out"
+            << ""
+            << "--export $/no/out: the folder $/no does not exist";
+        QTest::newRow("picture in a missing folder")
+            << one << ""
+            << "no/p.png"
+            << "--plot $/no/p.png: the folder $/no does not exist";
+        QTest::newRow("pictures onto a file") << one << ""
+                                              << "x.csv"
+                                              << "--plot $/x.csv: $/x.csv is a file, not a folder";
+    }
+
+    // Outputs go at the inputs' paths below the inputs' common folder; what cannot be written
+    // as asked is found before anything is written.
+    void outputPaths()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QString, exportDir);
+        QFETCH(QString, plot);
+        QFETCH(QString, expected);
+        const QString here = work.filePath("outputs/" + QString(QTest::currentDataTag()));
+        QStringList files;
+        for (const QString &input : inputs) {
+            if (input.endsWith('/'))
+                QDir().mkpath(here + '/' + input);
+            else
+                files << writeFileBelow(here, input, "");
+        }
+        const QStringList before = QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QDir folder = commonFolder(files);
         ToolOptions options;
-        options.exportDir = work.filePath("outputs/exported");
-        options.plotTarget = work.filePath("outputs/pictures");
-        options.plotSize = QSize(400, 300);
-        QString report;
-        QCOMPARE(reportRun(options, {first, second, third}, &report), int(ExitFailure));
-        const QString exported = options.exportDir + "/Run.csv";
-        const QString taken = " already holds another file's output";
-        QCOMPARE(diagnostics.mid(0, 2), (QStringList{second + ": not exported, " + exported + taken,
-                                                     second + ": no picture drawn, " +
-                                                         options.plotTarget + "/Run.png" + taken}));
-        QCOMPARE(diagnostics.size(), 3);
-        QVERIFY(diagnostics.at(2).startsWith("cannot write " + options.exportDir + "/Other.csv: "));
-        QFile file(exported);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().count('\n'), ExportText().rowCount + 1);
-        QCOMPARE(QDir(options.plotTarget).entryList(QDir::Files),
-                 (QStringList{"Other.png", "Run.png"}));
-        QCOMPARE(reportRun(ToolOptions(), {first}, &report), int(ExitSuccess));
+        options.plotTarget = plot.isEmpty() ? QString() : here + '/' + plot;
+        QString problem;
+        const auto plots = plot.isEmpty()
+                               ? std::nullopt
+                               : PlotTarget::resolve(options, files.size(), folder, &problem);
+        const QString exported = exportDir.isEmpty() ? QString() : here + '/' + exportDir;
+        problem = outputProblem(files, exported, folder, plots);
+        if (problem.isEmpty())
+            problem =
+                (exported.isEmpty() ? QString()
+                                    : mirroredPath(exported, folder, files.last(), ".csv") + ' ') +
+                (plots ? plots->pathFor(files.last()) : QString());
+        QCOMPARE(problem.trimmed(), QString(expected).replace('$', QDir::cleanPath(here)));
+        QCOMPARE(QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    }
+
+    void plotTarget_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("fileCount");
+        QTest::addColumn<QString>("expected"); // the picture of /in/Run.7.csv, or the error
+
+        const QString folderLikeAPicture = work.filePath("dir.png");
+        QDir().mkpath(folderLikeAPicture);
+        QTest::newRow("a picture named in capitals") << "out/a.SVG"
+                                                     << "" << 1 << "out/a.SVG svg";
+        QTest::newRow("a folder of svg pictures") << "pics"
+                                                  << "svg" << 1 << "pics/Run.7.svg svg";
+        QTest::newRow("a folder named like a picture")
+            << folderLikeAPicture << "" << 2 << folderLikeAPicture + "/Run.7.png png";
+        QTest::newRow("one picture named for two files")
+            << "a.png"
+            << "" << 2
+            << "--plot a.png names one picture, but 2 files are imported: name a folder instead";
+        QTest::newRow("format contradicts the name")
+            << "a.png"
+            << "svg" << 1 << "--plot-format svg contradicts the picture name a.png";
+    }
+
+    void plotTarget()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, format);
+        QFETCH(int, fileCount);
+        QFETCH(QString, expected);
+        ToolOptions options;
+        options.plotTarget = target;
+        options.plotFormat = format;
+        options.plotSize = QSize(800, 600);
+        QString error;
+        const auto plots = PlotTarget::resolve(options, fileCount, QDir("/in"), &error);
+        QCOMPARE(plots.has_value(), error.isEmpty());
+        QCOMPARE(plots ? plots->pathFor("/in/Run.7.csv") +
+                             (plots->style().format == PictureFormat::Svg ? " svg" : " png")
+                       : error,
+                 expected);
+        QCOMPARE(plots ? plots->style().size : options.plotSize, options.plotSize);
     }
 
     // -----------------------------------------------------------------------------------------
@@ -677,22 +834,32 @@ private slots:
     {
         QTest::addColumn<QVector<Doubles>>("columns");
         QTest::addColumn<QPoint>("decades"); // lowest, highest
+        QTest::addColumn<QPointF>("linear"); // low, high
 
         const double infinity = std::numeric_limits<double>::infinity();
-        QTest::newRow("counts from 200 to 8e5") << QVector<Doubles>{{200, 8e5}} << QPoint(2, 6);
-        QTest::newRow("a zero adds the decade below") << QVector<Doubles>{{0, 200}} << QPoint(1, 3);
-        QTest::newRow("a negative like a zero") << QVector<Doubles>{{200, -5}} << QPoint(1, 3);
-        QTest::newRow("whole decades") << QVector<Doubles>{{100, 1000}} << QPoint(2, 3);
-        QTest::newRow("over all columns") << QVector<Doubles>{{10}, {1e4}} << QPoint(1, 4);
-        QTest::newRow("not finite") << QVector<Doubles>{{notANumber, infinity, 50}} << QPoint(1, 2);
-        QTest::newRow("no positive value") << QVector<Doubles>{{0, -1}} << QPoint(0, 1);
-        QTest::newRow("the top twelve decades") << QVector<Doubles>{{1e-3, 1e12}} << QPoint(0, 12);
+        QTest::newRow("counts from 200 to 8e5")
+            << QVector<Doubles>{{200, 8e5}} << QPoint(2, 6) << QPointF(0, 8e5);
+        QTest::newRow("a zero adds the decade below")
+            << QVector<Doubles>{{0, 200}} << QPoint(1, 3) << QPointF(0, 200);
+        QTest::newRow("a negative like a zero")
+            << QVector<Doubles>{{230, -45}} << QPoint(1, 3) << QPointF(-50, 250);
+        QTest::newRow("over all columns")
+            << QVector<Doubles>{{10}, {1e4}} << QPoint(1, 4) << QPointF(0, 1e4);
+        QTest::newRow("not finite")
+            << QVector<Doubles>{{notANumber, infinity, 50}} << QPoint(1, 2) << QPointF(0, 50);
+        QTest::newRow("no positive value")
+            << QVector<Doubles>{{0, 0}} << QPoint(0, 1) << QPointF(0, 1);
+        QTest::newRow("the top twelve decades")
+            << QVector<Doubles>{{1e-3, 1e12}} << QPoint(0, 12) << QPointF(0, 1e12);
     }
 
+    // The axis of a picture holds every value: whole decades, with one below for zeros, or a
+    // linear range from zero in steps of 1, 2 or 5 times a power of ten.
     void decadeRange()
     {
         QFETCH(QVector<Doubles>, columns);
         QFETCH(QPoint, decades);
+        QFETCH(QPointF, linear);
         QVector<Column> held;
         QVector<const Column *> pointers;
         for (const Doubles &values : qAsConst(columns))
@@ -701,24 +868,31 @@ private slots:
             pointers.append(&column);
         const DecadeRange range = decadeRangeOf(pointers);
         QCOMPARE(QPoint(range.lowest, range.highest), decades);
+        const LinearRange linearRange = linearRangeOf(pointers, 6);
+        QCOMPARE(QPointF(linearRange.low, linearRange.high), linear);
     }
 
     // Ticks at 1, 2 or 5 times a power of ten, no more than wanted, with the decimals they need;
-    // seconds run left to right, decades bottom to top, what lies outside sits on the edge.
+    // seconds run left to right, intensities bottom to top, what lies outside sits on the edge.
     void axes()
     {
         QCOMPARE(Doubles({tickStep(102.4, 10), tickStep(7, 3), tickStep(95, 10), tickStep(1, 10),
                           tickStep(0.05, 4), tickStep(0, 5)}),
                  Doubles({20, 5, 10, 0.1, 0.02, 1}));
-        QCOMPARE(QVector<int>({tickDecimals(20), tickDecimals(0.1), tickDecimals(0.02)}),
-                 QVector<int>({0, 1, 2}));
+        QCOMPARE(QStringList({tickText(40, 20), tickText(0.3, 0.1), tickText(0.04, 0.02),
+                              tickText(2.5e6, 5e5), tickText(-1e7, 5e6), tickText(999999, 1)}),
+                 QStringList({"40", "0.3", "0.04", "2.5e6", "-1e7", "999999"}));
         const PlotMapping mapping(QRectF(100, 50, 1000, 500), 20, DecadeRange{1, 6});
         QCOMPARE(Doubles({mapping.x(0), mapping.x(10), mapping.x(-5), mapping.x(40)}),
                  Doubles({100, 600, 100, 1100}));
         QCOMPARE(Doubles({mapping.y(10), mapping.y(1e6), mapping.y(std::pow(10.0, 3.5)),
                           mapping.y(0), mapping.y(-3), mapping.y(1e9), mapping.yOfDecade(3)}),
                  Doubles({550, 50, 300, 550, 550, 50, 350}));
-        QCOMPARE(PlotMapping(QRectF(0, 0, 100, 100), 0, {}).x(0.5), 50.0);
+        const PlotMapping linear(QRectF(100, 50, 1000, 500), 20, LinearRange{-100, 400, 100});
+        QCOMPARE(Doubles({linear.y(-100), linear.y(0), linear.y(150), linear.y(400), linear.y(-500),
+                          linear.y(1e9)}),
+                 Doubles({550, 450, 300, 50, 550, 50}));
+        QCOMPARE(PlotMapping(QRectF(0, 0, 100, 100), 0, DecadeRange{}).x(0.5), 50.0);
     }
 
     void decimatedTrace_data()
@@ -750,117 +924,99 @@ private slots:
         QCOMPARE(::decimatedTrace(columnOf(time), columnOf(values), 100, mapping), expected);
     }
 
-    void plotTarget_data()
+    // Sixty channels, sixty lines; the dashes are as long in the legend's thick line as in the
+    // trace.
+    void lineStyles()
     {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<int>("fileCount");
-        QTest::addColumn<QString>("expected"); // the picture of /in/Run.7.csv, or the error
-
-        const QString folderLikeAPicture = work.filePath("dir.png");
-        QDir().mkpath(folderLikeAPicture);
-        QTest::newRow("a picture named in capitals") << "out/a.SVG"
-                                                     << "" << 1 << "out/a.SVG svg";
-        QTest::newRow("format that agrees with the name") << "a.svg"
-                                                          << "svg" << 1 << "a.svg svg";
-        QTest::newRow("a folder") << "out/pics"
-                                  << "" << 3 << "out/pics/Run.7.png png";
-        QTest::newRow("a folder of svg pictures") << "pics"
-                                                  << "svg" << 1 << "pics/Run.7.svg svg";
-        QTest::newRow("a folder named like a picture")
-            << folderLikeAPicture << "" << 2 << folderLikeAPicture + "/Run.7.png png";
-        QTest::newRow("one picture named for two files")
-            << "a.png"
-            << "" << 2
-            << "--plot a.png names one picture, but 2 files are imported: name a folder instead";
-        QTest::newRow("format contradicts the name")
-            << "a.png"
-            << "svg" << 1 << "--plot-format svg contradicts the picture name a.png";
-    }
-
-    void plotTarget()
-    {
-        QFETCH(QString, target);
-        QFETCH(QString, format);
-        QFETCH(int, fileCount);
-        QFETCH(QString, expected);
-        ToolOptions options;
-        options.plotTarget = target;
-        options.plotFormat = format;
-        options.plotSize = QSize(800, 600);
-        QString error;
-        const std::optional<PlotTarget> plots = PlotTarget::resolve(options, fileCount, &error);
-        QCOMPARE(plots.has_value(), error.isEmpty());
-        QCOMPARE(plots ? plots->pathFor("/in/Run.7.csv") +
-                             (plots->format() == PictureFormat::Svg ? " svg" : " png")
-                       : error,
-                 expected);
-        QCOMPARE(plots ? plots->size() : options.plotSize, options.plotSize);
-    }
-
-    // A PNG of the requested size with each channel's colour (in the legend, drawn without
-    // antialiasing).
-    void pngPicture()
-    {
-        const ImportResult imported = importHere(writeFile("png/S1.csv", ExportText().bytes()));
-        const QString png = work.filePath("png/S1.png");
-        QString error;
-        QVERIFY2(writeQuickLook(imported, png, PictureFormat::Png, QSize(800, 450), &error),
-                 qPrintable(error));
-        QFile file(png);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(8), QByteArray("\x89PNG\r\n\x1a\n"));
-        const QImage image(png);
-        QCOMPARE(image.size(), QSize(800, 450));
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
-                colours.insert(image.pixel(x, y) & 0xffffff);
+        QStringList styles;
+        for (int channel = 0; channel <= 60; ++channel) {
+            QStringList dashes;
+            for (const qreal dash : channelPen(channel, 3, 1.5).dashPattern())
+                dashes << QString::number(dash * 3);
+            styles << channelPen(channel, 1.5, 1.5).color().name() + ' ' + dashes.join(',');
         }
-        // The first four colours of the palette, in channel order.
-        for (const QRgb colour : {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728})
-            QVERIFY2(colours.contains(colour), qPrintable(QString::number(colour, 16)));
+        QCOMPARE(QSet<QString>(styles.begin(), styles.begin() + 60).size(), 60);
+        QCOMPARE(styles.at(60), styles.at(0));
+        for (const int channel : {0, 13, 41, 59}) {
+            QStringList dashes;
+            for (const qreal dash : channelPen(channel, 1.5, 1.5).dashPattern())
+                dashes << QString::number(dash * 1.5);
+            QCOMPARE(styles.at(channel).section(' ', 1), dashes.join(','));
+        }
     }
 
-    // The SVG holds the title and the subtitle, a line per channel, and the legend's and axes'
-    // texts.
-    void svgPicture()
+    void pictures_data()
     {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QStringList>("channels");
+        QTest::addColumn<bool>("linear");
+        QTest::addColumn<QStringList>("texts"); // in the SVG; "-" before one that must be missing
+
+        QTest::newRow("png") << "S1.png" << QStringList() << false << QStringList();
+        QTest::newRow("svg, log10 axis")
+            << "S1.svg" << QStringList() << false
+            << QStringList{"Ti48 (48\u219264)",  "Sr88", "Time since start (s)",
+                           "Intensity (Counts)", "10",   "-0"};
+        QTest::newRow("svg, linear axis, one channel")
+            << "S2.svg" << QStringList{"Sr88"} << true
+            << QStringList{"Sr88", "0", "-10", "-Ti48 (48\u219264)",
+                           "S2.csv \u00b7 2 channels "
+                           "\u00b7 30 data rows \u00b7 3.0 s"};
+    }
+
+    // A PNG of the requested size with each channel's colour; an SVG whose texts are the title
+    // (sample – start – machine), the subtitle, the legend and the axes' labels.
+    void pictures()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QStringList, channels);
+        QFETCH(bool, linear);
+        QFETCH(QStringList, texts);
         QSettings().setValue("importMachineName", "Lab ICP");
-        ExportText text;
-        text.channelHeader = "Time [Sec],Ti48 -> 64,Sr88 -> 88";
+        ExportText text = ExportText().named(picture.left(2).toUtf8());
+        const bool svg = picture.endsWith(".svg");
+        text.channelHeader = svg ? "Time [Sec],Ti48 -> 64,Sr88 -> 88" : text.channelHeader;
         text.unit = "Counts";
-        const ImportResult imported = importHere(writeFile("svg/S1.csv", text.bytes()));
-        const QString svg = work.filePath("svg/S1.svg");
+        const ImportResult imported =
+            importHere(writeFile("pictures/" + picture.left(2) + ".csv", text.bytes()));
+        const QString path = work.filePath("pictures/" + picture);
+        const PictureStyle style{svg ? PictureFormat::Svg : PictureFormat::Png, QSize(1000, 600),
+                                 channels, linear};
         QString error;
-        QVERIFY2(writeQuickLook(imported, svg, PictureFormat::Svg, QSize(1000, 600), &error),
-                 qPrintable(error));
-        QFile file(svg);
+        QVERIFY2(writeQuickLook(imported, path, style, &error), qPrintable(error));
+        QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
+        if (!svg) {
+            QCOMPARE(file.read(8), QByteArray("\x89PNG\r\n\x1a\n"));
+            const QImage image(path);
+            QCOMPARE(image.size(), style.size);
+            QSet<QRgb> colours;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    colours.insert(image.pixel(x, y) & 0xffffff);
+            }
+            // The first four colours of the palette, in channel order.
+            for (const QRgb colour : {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728})
+                QVERIFY2(colours.contains(colour), qPrintable(QString::number(colour, 16)));
+            return;
+        }
         QXmlStreamReader xml(&file);
         QVERIFY(xml.readNextStartElement());
         QCOMPARE(xml.attributes().value("viewBox"), QLatin1String("0 0 1000 600"));
-        int lines = 0;
-        QString title;
-        QStringList texts;
+        QStringList found;
         while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            lines += xml.name() == QLatin1String("polyline") || xml.name() == QLatin1String("path");
-            if (xml.name() == QLatin1String("title"))
-                title = xml.readElementText();
-            else if (xml.name() == QLatin1String("text"))
-                texts << xml.readElementText().trimmed();
+            if (xml.readNext() == QXmlStreamReader::StartElement &&
+                (xml.name() == QLatin1String("text") || xml.name() == QLatin1String("title")))
+                found << xml.readElementText().trimmed();
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QVERIFY(lines > 3);
-        QCOMPARE(title, QStringLiteral("S1.d \u2013 %1 \u2013 Lab ICP").arg(isoTimeText(acquired)));
-        const QString subtitle =
-            QStringLiteral("S1.csv \u00b7 2 channels \u00b7 31 rows \u00b7 %1 s")
-                .arg(*imported.durationSeconds, 0, 'f', 1);
-        for (const QString &expected : QStringList{title, subtitle, "Ti48 (48\u219264)", "Sr88",
-                                                   "Time since start (s)", "Intensity (Counts)"})
-            QVERIFY2(texts.contains(expected), qPrintable(expected + " not in " + texts.join('|')));
+        const QString title =
+            picture.left(2) + ".d \u2013 " + isoTimeText(acquired) + " \u2013 Lab ICP";
+        QCOMPARE(found.count(title), 2);
+        for (const QString &expected : texts)
+            QVERIFY2(found.contains(expected.mid(expected.startsWith('-'))) !=
+                         expected.startsWith('-'),
+                     qPrintable(expected + " in " + found.join('|')));
     }
 
     // -----------------------------------------------------------------------------------------
@@ -873,10 +1029,11 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err"); // "tessel-import: " starts each line
 
-        const QString picture = work.filePath("refused/one.png");
+        const QString refused = work.filePath("refused");
         const QString plain = work.filePath("batch/plain.csv");
-        const QString nothing = work.filePath("refused");
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: "
+        const QString zone =
+            "Time zone: " + timeZoneInUse() + " (times are read and shown in it)\n\n";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: tessel-import [options]"
                                 << "";
         QTest::newRow("--version") << QStringList{"--version"} << 0 << "tessel-import 2.0\n"
                                    << "";
@@ -889,19 +1046,34 @@ private slots:
                                   << batchFiles.at(0) + ": AgilentImporter\n" + plain +
                                          ": not recognised\n"
                                   << "";
-        QTest::newRow("no plug-in folder") << QStringList{"--plugin-dir", nothing} << 2 << ""
-                                           << "no plug-in folder " + nothing;
+        QTest::newRow("no plug-in folder") << QStringList{"--plugin-dir", refused} << 2 << ""
+                                           << "no plug-in folder " + refused;
         QTest::newRow("no plug-in in the folder")
             << QStringList{"--plugin-dir", batchFolder} << 2 << ""
             << "no importer plug-ins in " + batchFolder;
-        QTest::newRow("usage error") << QStringList{"--jobs", "0"} << 2 << ""
-                                     << "--jobs expects a positive whole number\ntry --help";
+        QTest::newRow("usage error")
+            << QStringList{"--timezone", "Mars/Olympus"} << 2 << ""
+            << "--timezone Mars/Olympus: no such time zone; give a name "
+               "such as Australia/Sydney or Europe/Berlin, or UTC\ntry --help";
         QTest::newRow("one picture named for two files")
-            << QStringList{"--plot", picture, batchFiles.at(0), batchFiles.at(2)} << 2 << ""
-            << "--plot " + picture +
-                   " names one picture, but 2 files are imported: name a folder instead";
+            << QStringList{"--plot", refused + ".png", batchFiles.at(0), batchFiles.at(2)} << 2
+            << ""
+            << "--plot " + refused +
+                   ".png names one picture, but 2 files are imported: "
+                   "name a folder instead";
+        QTest::newRow("export onto a file")
+            << QStringList{"--export", plain, batchFolder} << 2 << ""
+            << "--export " + plain + ": " + plain + " is a file, not a folder";
+        QTest::newRow("picture in a missing folder")
+            << QStringList{"--plot", refused + "/p.png", batchFiles.at(0)} << 2 << ""
+            << "--plot " + refused + "/p.png: the folder " + refused + " does not exist";
+        QTest::newRow("channel the file lacks")
+            << QStringList{"--plot", refused + ".svg", "--channels", "Li7,Xx1", batchFiles.at(0)}
+            << 2 << zone + batchFiles.at(0)
+            << "--channels: " + batchFiles.at(0) +
+                   " has no channel Xx1 (its channels: Li7, Na23, Mg24, Al27); no picture drawn";
         QTest::newRow("a file no importer takes")
-            << QStringList{plain} << 1 << plain + "\n  Not recognised by any importer\n\n"
+            << QStringList{plain} << 1 << zone + plain + "\n  Not recognised by any importer\n\n"
             << plain + ": not recognised by any importer";
     }
 
@@ -917,7 +1089,8 @@ private slots:
         QCOMPARE(QString::fromUtf8(run.err),
                  err.isEmpty() ? err
                                : "tessel-import: " + err.replace("\n", "\ntessel-import: ") + '\n');
-        QVERIFY(!QFileInfo::exists(work.filePath("refused")));
+        for (const char *suffix : {"", ".png", ".svg"})
+            QVERIFY(!QFileInfo::exists(work.filePath("refused") + suffix));
     }
 
     // --show-settings lists what the plug-in declares with each value's source; the plug-in's
@@ -961,42 +1134,90 @@ private slots:
         QCOMPARE(file.readAll(), stored);
     }
 
-    // A batch with failing files, three at once: the reports in path order with their own logs,
-    // the overview in order of acquisition, a line on stderr per failure, a picture per stored
-    // file.
+    void batchRun_data()
+    {
+        QTest::addColumn<QString>("zone"); // empty: the computer's, which the tests pin
+        QTest::addColumn<int>("jobs");
+
+        QTest::newRow("the computer's zone, one by one") << "" << 1;
+        QTest::newRow("Sydney, three at once") << "Australia/Sydney" << 3;
+        QTest::newRow("UTC, two at once") << "UTC" << 2;
+        QTest::newRow("Kathmandu, three at once") << "Asia/Kathmandu" << 3;
+    }
+
+    // A batch with failing files: the reports in path order with their own logs, times read
+    // and shown in the zone asked for, the overview in order of acquisition, a line on stderr
+    // per failure; a table and a picture per stored file, laid out as the inputs.
     void batchRun()
     {
-        const QString folder = work.filePath("pictures");
-        const ToolRun run = runTool(
-            {"--json", "--jobs", "3", "--plot", folder, "--plot-format", "svg", batchFolder});
+        QFETCH(QString, zone);
+        QFETCH(int, jobs);
+        const QString out = work.filePath(QStringLiteral("runs/%1").arg(QTest::currentDataTag()));
+        QDir().mkpath(out);
+        QStringList arguments{"--json",        "--jobs",   QString::number(jobs), "--export",
+                              out + "/tables", "--plot",   out + "/pictures",     "--plot-format",
+                              "svg",           batchFolder};
+        if (!zone.isEmpty())
+            arguments << "--timezone" << zone;
+        const ToolRun run = runTool(arguments);
         QCOMPARE(run.exitCode, 1);
+        const QTimeZone timeZone(zone.isEmpty() ? QTimeZone::systemTimeZoneId() : zone.toUtf8());
         QStringList err;
-        QStringList pictures;
+        QStringList expected;
+        QStringList outputs;
         for (const QString &file : qAsConst(batchFiles)) {
-            if (failingBatchFiles.contains(file))
+            const QString name = QDir(batchFolder).relativeFilePath(file).chopped(4);
+            if (failingBatchFiles.contains(file)) {
                 err << "tessel-import: " + file + ": the import stored no data\n";
-            else
-                pictures << QFileInfo(file).completeBaseName() + ".svg";
+                expected << file + " failed";
+                continue;
+            }
+            const int hour = 19 - name.right(1).toInt();
+            expected << file + ' ' +
+                            isoTimeText(QDateTime(acquired.date(), QTime(hour, 24, 29), timeZone));
+            outputs << "tables/" + name + ".csv"
+                    << "pictures/" + name + ".svg";
         }
         QCOMPARE(QString::fromUtf8(run.err), err.join(""));
-        pictures.sort();
-        QCOMPARE(QDir(folder).entryList(QDir::Files), pictures);
         const QJsonObject document = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(document["timeZone"].toString(), QString::fromUtf8(timeZone.id()));
+        QCOMPARE(document["schemaVersion"].toInt(), 1);
         QStringList reported;
         for (const QJsonValue &file : document["files"].toArray()) {
             const QString path = file["file"].toString();
-            const bool bad = failingBatchFiles.contains(path);
             const QJsonArray log = file["log"].toArray();
-            const bool right = file["ok"].toBool() == !bad && log.size() == int(bad) &&
-                               (!bad || log[0]["message"].toString().contains(path));
-            reported << path + (right ? "" : " (wrong result)");
+            const bool ownLog = log.size() == int(!file["ok"].toBool()) &&
+                                (log.isEmpty() || log[0]["message"].toString().contains(path));
+            reported << path + ' ' +
+                            (file["ok"].toBool() ? file["startTime"].toString() : "failed") +
+                            (ownLog ? "" : " (wrong log)");
         }
-        QCOMPARE(reported, batchFiles);
+        QCOMPARE(reported, expected);
         QStringList order;
         for (const QJsonValue &line : document["overview"]["files"].toArray())
             order << QFileInfo(line["file"].toString()).fileName();
         QCOMPARE(order, (QStringList{"f6.csv", "f5.csv", "f3.csv", "f2.csv", "f0.csv", "f4.csv",
                                      "f1.csv", "f7.csv"}));
+        QStringList written;
+        QDirIterator files(out, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            written << QDir(out).relativeFilePath(files.next());
+        written.sort();
+        outputs.sort();
+        QCOMPARE(written, outputs);
+        QFile table(out + "/tables/0/f0.csv");
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = table.readAll().split('\n');
+        QCOMPARE(lines.size(), ExportText().rowCount + 2);
+        const double start =
+            QDateTime(acquired.date(), QTime(19, 24, 29), timeZone).toMSecsSinceEpoch() / 1000.0;
+        for (int row = 0; row < ExportText().rowCount; ++row) {
+            const QList<QByteArray> written = lines.at(row + 1).split(',');
+            const QList<QByteArray> read = ExportText::generatedRow(row, 4).split(',');
+            QVERIFY(bitEqual(written.at(0).toDouble(), start + read.at(0).toDouble()));
+            for (int c = 1; c < 5; ++c)
+                QVERIFY(bitEqual(written.at(c).toDouble(), read.at(c).toDouble()));
+        }
     }
 };
 

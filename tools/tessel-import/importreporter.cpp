@@ -3,17 +3,21 @@
 #include "input/fileimport.h"
 #include "report/csvexport.h"
 #include "report/diagnostics.h"
+#include "report/outputpaths.h"
 #include "report/textreport.h"
 #include "tool.h"
 
 #include <QTextStream>
 
 ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
-                               const std::optional<PlotTarget> &plots)
-    : out(out), exportFolder(options.exportDir), plots(plots)
+                               const std::optional<PlotTarget> &plots, const QDir &inputsFolder,
+                               const QString &timeZone)
+    : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder)
 {
     if (options.json)
-        jsonDocument.emplace(out);
+        jsonDocument.emplace(out, timeZone);
+    else
+        writeTimeZoneLine(timeZone, out);
 }
 
 void ImportReporter::report(const ImportResult &result)
@@ -29,36 +33,36 @@ void ImportReporter::report(const ImportResult &result)
         printDiagnostic(QStringLiteral("%1: the import stored no data").arg(result.file));
     if (result.dayMonthWarning)
         printDiagnostic(QStringLiteral("%1: %2").arg(result.file, result.dayMonthWarning->message));
-    const bool exportedWell =
-        exportFolder.isEmpty() || !result.ok ||
-        writeOutput(result.file, exportPath(exportFolder, result.file),
-                    QStringLiteral("not exported"), [&](const QString &target, QString *error) {
-                        return exportCsv(*result.stored, target, error);
-                    });
-    const bool drawnWell =
-        !plots || !result.ok ||
-        writeOutput(result.file, plots->pathFor(result.file), QStringLiteral("no picture drawn"),
-                    [&](const QString &target, QString *error) {
-                        return writeQuickLook(result, target, plots->format(), plots->size(),
-                                              error);
-                    });
+    const bool exportedWell = exportFolder.isEmpty() || !result.ok || exportTable(result);
+    const bool drawnWell = !plots || !result.ok || drawPicture(result);
     allImported = allImported && result.ok && exportedWell && drawnWell;
     overview.add(result);
 }
 
-// Each output file holds what one input file gave; a second input file whose output would land
-// on the same path is refused rather than overwrite the first one's.
-bool ImportReporter::writeOutput(const QString &inputFile, const QString &target,
-                                 const QString &refusal, const Writer &write)
+bool ImportReporter::exportTable(const ImportResult &result)
 {
-    if (claimedOutputs.contains(target)) {
-        printDiagnostic(QStringLiteral("%1: %2, %3 already holds another file's output")
-                            .arg(inputFile, refusal, target));
+    QString error;
+    const QString target =
+        mirroredPath(exportFolder, inputsFolder, result.file, QStringLiteral(".csv"));
+    if (exportCsv(*result.stored, target, &error))
+        return true;
+    printDiagnostic(error);
+    return false;
+}
+
+bool ImportReporter::drawPicture(const ImportResult &result)
+{
+    const QStringList missing = missingChannels(result, plots->style().channels);
+    if (!missing.isEmpty()) {
+        printDiagnostic(QStringLiteral("--channels: %1 has no channel %2 (its channels: %3); no "
+                                       "picture drawn")
+                            .arg(result.file, missing.join(QStringLiteral(", ")),
+                                 result.stored->channelNames.join(QStringLiteral(", "))));
+        channelsMissing = true;
         return false;
     }
-    claimedOutputs.insert(target);
     QString error;
-    if (write(target, &error))
+    if (writeQuickLook(result, plots->pathFor(result.file), plots->style(), &error))
         return true;
     printDiagnostic(error);
     return false;
@@ -71,5 +75,7 @@ int ImportReporter::finish(bool problemsBefore)
     else if (overview.fileCount() > 1 || overview.hasBatchLogs())
         overview.writeText(out);
     out.flush();
+    if (channelsMissing)
+        return ExitUsage;
     return allImported && !problemsBefore ? ExitSuccess : ExitFailure;
 }

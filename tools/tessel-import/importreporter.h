@@ -4,10 +4,9 @@
 #include "report/batchoverview.h"
 #include "report/jsonreport.h"
 
-#include <QSet>
+#include <QDir>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class QTextStream;
@@ -17,27 +16,30 @@ struct ToolOptions;
 // Reports each import as it arrives: a text summary, or the file's entry of the JSON document
 // (written as it arrives, the overview at the end), the importer's date warning, the CSV export
 // and the quick-look picture. Remembers whether every file was imported, and what the batch
-// overview needs.
+// overview needs. The outputs' paths are checked before the run (see outputProblem).
 class ImportReporter
 {
 public:
+    // Reports times as in the zone named; outputs go below the folders of the options at the
+    // inputs' paths relative to inputsFolder.
     ImportReporter(QTextStream &out, const ToolOptions &options,
-                   const std::optional<PlotTarget> &plots);
+                   const std::optional<PlotTarget> &plots, const QDir &inputsFolder,
+                   const QString &timeZone);
 
     void report(const ImportResult &result);
     // Writes what waits for the end of the run; the exit code of the run.
     int finish(bool problemsBefore);
 
 private:
-    using Writer = std::function<bool(const QString &target, QString *error)>;
-    bool writeOutput(const QString &inputFile, const QString &target, const QString &refusal,
-                     const Writer &write);
+    bool exportTable(const ImportResult &result);
+    bool drawPicture(const ImportResult &result);
 
     QTextStream &out;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
+    const QDir inputsFolder;
     std::optional<JsonDocumentWriter> jsonDocument;
     BatchOverview overview;
-    QSet<QString> claimedOutputs;
     bool allImported = true;
+    bool channelsMissing = false; // --channels named a channel that a file lacks
 };

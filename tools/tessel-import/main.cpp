@@ -1,6 +1,7 @@
 // tessel-import: a command-line host for the importer plug-ins. It loads them as the host
 // application does, imports files into the in-process data store and reports what arrived.
 #include "options/commandline.h"
+#include "options/timezone.h"
 #include "report/diagnostics.h"
 #include "tool.h"
 
@@ -42,6 +43,11 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // The importers read time stamps as local time: the zone is set before anything reads it and
+    // before any thread starts. An unknown name is left to the option parser to refuse.
+    const QByteArray zone = requestedTimeZone(argc, argv);
+    if (!zone.isEmpty() && isKnownTimeZone(QString::fromUtf8(zone)))
+        useTimeZone(zone);
     const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     // The host application's identity: the importers' QSettings read the host's preferences.
     QCoreApplication::setOrganizationName(QStringLiteral("Tessel"));

@@ -6,8 +6,10 @@
 #include "input/inputfiles.h"
 #include "input/progressbar.h"
 #include "options/preferences.h"
+#include "options/timezone.h"
 #include "plot/quicklook.h"
 #include "report/diagnostics.h"
+#include "report/outputpaths.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -107,17 +109,21 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     const QStringList files = filesToImport(paths, plugins, &problems);
     for (const QString &problem : qAsConst(problems))
         printDiagnostic(problem);
-    QString plotError;
+    const QDir inputsFolder = commonFolder(files);
+    QString outputError;
     const std::optional<PlotTarget> plots =
-        options.plotTarget.isEmpty() ? std::nullopt
-                                     : PlotTarget::resolve(options, files.size(), &plotError);
-    if (!plotError.isEmpty()) {
-        printDiagnostic(plotError);
+        options.plotTarget.isEmpty()
+            ? std::nullopt
+            : PlotTarget::resolve(options, files.size(), inputsFolder, &outputError);
+    if (outputError.isEmpty())
+        outputError = outputProblem(files, options.exportDir, inputsFolder, plots);
+    if (!outputError.isEmpty()) {
+        printDiagnostic(outputError);
         return ExitUsage;
     }
 
     ProgressBar bar;
-    ImportReporter reporter(out, options, plots);
+    ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse());
     importFiles(plugins, files, options.jobs, &bar,
                 [&reporter](const ImportResult &result) { reporter.report(result); });
     return reporter.finish(!problems.isEmpty());

@@ -72,7 +72,7 @@ struct ImportResult
     QDateTime start;
     QDateTime end;
     std::optional<double> durationSeconds;
-    int rowCount = 0;
+    int rowCount = 0; // the rows handed to the host, the closing row included
     std::optional<quint64> sizeInBytes;
     QVector<ChannelReport> channels;
     QStringList messages;
@@ -86,6 +86,13 @@ struct ImportResult
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;
 };
+
+// The data rows of a table: the importers hand the host one closing row more (the last time plus
+// a millisecond, without values).
+inline int dataRowsOf(int rowCount)
+{
+    return rowCount > 0 ? rowCount - 1 : 0;
+}
 
 using ProgressCallback = std::function<void(double percent)>;
 

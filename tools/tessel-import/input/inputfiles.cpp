@@ -64,3 +64,17 @@ QString bundledExample()
         return QDir::cleanPath(installed);
     return QStringLiteral(TESSEL_EXAMPLES_DIR);
 }
+
+QDir commonFolder(const QStringList &files)
+{
+    QStringList common;
+    for (int i = 0; i < files.size(); ++i) {
+        const QStringList parts = QFileInfo(files.at(i)).absolutePath().split(QLatin1Char('/'));
+        int shared = 0;
+        while (i > 0 && shared < common.size() && shared < parts.size() &&
+               common.at(shared) == parts.at(shared))
+            ++shared;
+        common = i == 0 ? parts : QStringList(common.mid(0, shared));
+    }
+    return QDir(common.join(QLatin1Char('/')) + QLatin1Char('/'));
+}

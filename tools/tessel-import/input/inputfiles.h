@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QStringList>
 
 class ImporterPlugins;
@@ -14,3 +15,7 @@ QStringList filesToImport(const QStringList &paths, const ImporterPlugins &plugi
 // The example acquisition that comes with the program: the installed copy beside the program,
 // else the one in the source tree.
 QString bundledExample();
+
+// The deepest folder that holds all the files (absolute): a batch's outputs and overview name
+// each file by its path below it, which keeps what sets the files apart.
+QDir commonFolder(const QStringList &files);

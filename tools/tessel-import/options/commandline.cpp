@@ -1,5 +1,7 @@
 #include "options/commandline.h"
 
+#include "options/timezone.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QThread>
@@ -26,23 +28,33 @@ struct OptionSet
     QCommandLineOption pluginDir{QStringLiteral("plugin-dir"),
                                  QStringLiteral("Load importer plug-ins from <dir>."),
                                  QStringLiteral("dir")};
-    QCommandLineOption json{QStringLiteral("json"),
-                            QStringLiteral("Report as one JSON document on stdout.")};
-    QCommandLineOption exportDir{QStringLiteral("export"),
-                                 QStringLiteral("Write each imported table as <dir>/<name>.csv."),
-                                 QStringLiteral("dir")};
+    QCommandLineOption json{
+        QStringLiteral("json"),
+        QStringLiteral("Report as one JSON document on stdout (its keys: see README.md).")};
+    QCommandLineOption exportDir{
+        QStringLiteral("export"),
+        QStringLiteral("Write each imported table as CSV under <dir>, at the input's path "
+                       "relative to the folder that holds all inputs (<dir>/run.b/001.d/001.csv)."),
+        QStringLiteral("dir")};
+    QCommandLineOption timeZone{
+        QStringLiteral("timezone"),
+        QStringLiteral("Read and show times as if the computer were in <zone>, a name such as "
+                       "Australia/Sydney, or UTC (default: the computer's zone)."),
+        QStringLiteral("zone")};
     QCommandLineOption set{QStringLiteral("set"),
                            QStringLiteral("Override a preference for this run (repeatable)."),
                            QStringLiteral("key=value")};
-    QCommandLineOption jobs{QStringLiteral("jobs"),
-                            QStringLiteral("Import up to <n> files at once (default: %1).")
-                                .arg(QThread::idealThreadCount()),
-                            QStringLiteral("n")};
+    QCommandLineOption jobs{
+        QStringLiteral("jobs"),
+        QStringLiteral("Import up to <n> files at once (default: the number of processors, "
+                       "%1 here).")
+            .arg(QThread::idealThreadCount()),
+        QStringLiteral("n")};
     QCommandLineOption plot{
         QStringLiteral("plot"),
         QStringLiteral("Draw a quick-look picture of each imported file: <out> is a .png or .svg "
-                       "file for a single file, otherwise a folder that gets <name>.png (or "
-                       ".svg) per file."),
+                       "file for a single file, otherwise a folder that gets a picture per file "
+                       "laid out as with --export."),
         QStringLiteral("out")};
     QCommandLineOption plotSize{
         QStringLiteral("plot-size"),
@@ -52,11 +64,19 @@ struct OptionSet
         QStringLiteral("plot-format"),
         QStringLiteral("Format of the pictures written into a folder: png (default) or svg."),
         QStringLiteral("format")};
+    QCommandLineOption channels{
+        QStringLiteral("channels"),
+        QStringLiteral("Draw only these channels, named as the report names them (Li7,Pr141)."),
+        QStringLiteral("list")};
+    QCommandLineOption linear{QStringLiteral("linear"),
+                              QStringLiteral("Draw intensity on a linear axis instead of a "
+                                             "logarithmic one.")};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({help, version, listImporters, detect, showSettings, pluginDir, json,
-                           exportDir, set, jobs, plot, plotSize, plotFormat});
+                           exportDir, timeZone, set, jobs, plot, plotSize, plotFormat, channels,
+                           linear});
         parser.addPositionalArgument(
             QStringLiteral("paths"),
             QStringLiteral("Files or folders to import (default: the bundled example); with "
@@ -140,9 +160,23 @@ bool readPlotOptions(const QCommandLineParser &parser, const OptionSet &set, Too
 {
     options->plotTarget = parser.value(set.plot);
     if (options->plotTarget.isEmpty()) {
-        if (parser.isSet(set.plotSize) || parser.isSet(set.plotFormat))
-            *error = QStringLiteral("--plot-size and --plot-format need --plot");
+        for (const QCommandLineOption *option :
+             {&set.plotSize, &set.plotFormat, &set.channels, &set.linear}) {
+            if (parser.isSet(*option))
+                *error = QStringLiteral("--%1 needs --plot").arg(option->names().constFirst());
+        }
         return error->isEmpty();
+    }
+    options->linearAxis = parser.isSet(set.linear);
+    if (parser.isSet(set.channels)) {
+        options->plotChannels = parser.value(set.channels).split(QLatin1Char(','));
+        options->plotChannels.removeDuplicates();
+        if (options->plotChannels.contains(QString())) {
+            *error = QStringLiteral("--channels expects channel names separated by commas, not "
+                                    "\"%1\"")
+                         .arg(parser.value(set.channels));
+            return false;
+        }
     }
     options->plotFormat = parser.value(set.plotFormat).toLower();
     if (!options->plotFormat.isEmpty() && options->plotFormat != QLatin1String("png") &&
@@ -152,6 +186,35 @@ bool readPlotOptions(const QCommandLineParser &parser, const OptionSet &set, Too
     }
     return !parser.isSet(set.plotSize) ||
            readPlotSize(parser.value(set.plotSize), &options->plotSize, error);
+}
+
+bool readTimeZone(const QCommandLineParser &parser, const OptionSet &set, ToolOptions *options,
+                  QString *error)
+{
+    options->timeZone = parser.value(set.timeZone);
+    if (!parser.isSet(set.timeZone) || isKnownTimeZone(options->timeZone))
+        return true;
+    *error = QStringLiteral("--timezone %1: no such time zone; give a name such as "
+                            "Australia/Sydney or Europe/Berlin, or UTC")
+                 .arg(options->timeZone);
+    return false;
+}
+
+// "-" stands for standard input or output elsewhere; here it would be taken for a file name.
+bool checkNoDash(const ToolOptions &options, QString *error)
+{
+    const QVector<QPair<QString, QString>> named{{QStringLiteral("--export"), options.exportDir},
+                                                 {QStringLiteral("--plot"), options.plotTarget}};
+    for (const auto &option : named) {
+        if (option.second == QLatin1String("-"))
+            *error = QStringLiteral("%1 -: writing to standard output is not supported; name a "
+                                    "folder (./- for one named \"-\")")
+                         .arg(option.first);
+    }
+    if (options.paths.contains(QStringLiteral("-")))
+        *error = QStringLiteral("-: reading standard input is not supported; name a file or "
+                                "folder (./- for one named \"-\")");
+    return error->isEmpty();
 }
 
 bool checkPathCount(const ToolOptions &options, QString *error)
@@ -164,6 +227,18 @@ bool checkPathCount(const ToolOptions &options, QString *error)
     return error->isEmpty();
 }
 
+// The parser's help, which names the program as it was called, with the program's own name: the
+// manual page is made from it.
+QString helpText(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    const QString usage = QStringLiteral("Usage: ");
+    const int end = text.indexOf(QStringLiteral(" [options]"));
+    if (text.startsWith(usage) && end > 0)
+        text.replace(usage.size(), end - usage.size(), QStringLiteral("tessel-import"));
+    return text;
+}
+
 } // namespace
 
 ParsedOptions parseOptions(const QStringList &arguments)
@@ -171,7 +246,11 @@ ParsedOptions parseOptions(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Imports instrument data files with the importer plug-ins and reports "
-                       "what each import handed to the data store."));
+                       "what each import handed to the data store.\n\n"
+                       "The keys of the --json report are described in README.md, section "
+                       "\"The JSON report\" (installed as %1/README.md). Preferences are read "
+                       "from ~/.config/Tessel/Tessel.conf ($XDG_CONFIG_HOME/Tessel/Tessel.conf).")
+            .arg(QStringLiteral(TESSEL_INSTALLED_DOC_DIR)));
     const OptionSet set;
     set.addTo(parser);
 
@@ -181,7 +260,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
         return parsed;
     }
     if (parser.isSet(set.help)) {
-        parsed.answer = parser.helpText();
+        parsed.answer = helpText(parser);
         return parsed;
     }
     if (parser.isSet(set.version)) {
@@ -193,16 +272,33 @@ ParsedOptions parseOptions(const QStringList &arguments)
     const auto mode = selectedMode(parser, set, &parsed.usageError);
     if (!mode || !readOverrides(parser.values(set.set), &options.overrides, &parsed.usageError) ||
         !readJobs(parser, set, &options.jobs, &parsed.usageError) ||
-        !readPlotOptions(parser, set, &options, &parsed.usageError))
+        !readPlotOptions(parser, set, &options, &parsed.usageError) ||
+        !readTimeZone(parser, set, &options, &parsed.usageError))
         return parsed;
     options.mode = *mode;
     options.paths = parser.positionalArguments();
     options.pluginDir = parser.value(set.pluginDir);
     options.json = parser.isSet(set.json);
     options.exportDir = parser.value(set.exportDir);
-    if (checkPathCount(options, &parsed.usageError))
+    if (checkNoDash(options, &parsed.usageError) && checkPathCount(options, &parsed.usageError))
         parsed.options = options;
     return parsed;
+}
+
+QByteArray requestedTimeZone(int argc, char *argv[])
+{
+    QByteArray zone;
+    const QLatin1String option("--timezone");
+    for (int i = 1; i < argc; ++i) {
+        const QLatin1String argument(argv[i]);
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == option && i + 1 < argc)
+            zone = argv[++i];
+        else if (argument.startsWith(option + QLatin1Char('=')))
+            zone = argument.mid(option.size() + 1).data();
+    }
+    return zone;
 }
 
 bool picturesRequested(int argc, char *argv[])

@@ -21,6 +21,9 @@ struct ToolOptions
     QString plotTarget; // --plot: a picture file, or a folder for one picture per file
     QSize plotSize{1600, 900};
     QString plotFormat; // "png" or "svg" for the pictures written into a folder; empty: not given
+    QStringList plotChannels; // --channels: the channels to draw; empty: all
+    bool linearAxis = false;  // --linear: a linear intensity axis instead of a logarithmic one
+    QString timeZone; // --timezone: the zone times are read and shown in; empty: the computer's
 };
 
 // What the command line asks for: options to run with, a text that answers it (--help,
@@ -38,3 +41,7 @@ ParsedOptions parseOptions(const QStringList &arguments);
 // Whether the command line asks for pictures, which need a GUI application object; looked up
 // before any application object exists.
 bool picturesRequested(int argc, char *argv[]);
+
+// The zone --timezone names (the last one given), looked up before the application object and
+// any thread exist; empty when none is named.
+QByteArray requestedTimeZone(int argc, char *argv[]);

@@ -63,6 +63,33 @@ DecadeRange decadeRangeOf(const QVector<const Column *> &columns)
     return range;
 }
 
+LinearRange linearRangeOf(const QVector<const Column *> &columns, int wanted)
+{
+    double smallest = 0.0;
+    double largest = 0.0;
+    for (const Column *column : columns) {
+        for (const double value : *column) {
+            if (std::isfinite(value)) {
+                smallest = std::min(smallest, value);
+                largest = std::max(largest, value);
+            }
+        }
+    }
+    if (largest == smallest)
+        largest = smallest + 1.0;
+    const double step = tickStep(largest - smallest, wanted);
+    return {std::floor(smallest / step) * step, std::ceil(largest / step) * step, step};
+}
+
+QString tickText(double value, double step)
+{
+    if (std::abs(value) < 1e6)
+        return QString::number(value, 'f', tickDecimals(step));
+    const int exponent = int(std::floor(std::log10(std::abs(value))));
+    return QString::number(value / std::pow(10.0, exponent), 'g', 3) + QLatin1Char('e') +
+           QString::number(exponent);
+}
+
 double tickStep(double extent, int wanted)
 {
     if (!(extent > 0.0) || wanted < 1)
@@ -81,7 +108,13 @@ int tickDecimals(double step)
 }
 
 PlotMapping::PlotMapping(const QRectF &area, double seconds, DecadeRange decades)
-    : area(area), seconds(seconds > 0.0 ? seconds : 1.0), decades(decades)
+    : area(area), seconds(seconds > 0.0 ? seconds : 1.0), logarithmic(true), low(decades.lowest),
+      high(decades.highest)
+{}
+
+PlotMapping::PlotMapping(const QRectF &area, double seconds, LinearRange range)
+    : area(area), seconds(seconds > 0.0 ? seconds : 1.0), logarithmic(false), low(range.low),
+      high(range.high)
 {}
 
 double PlotMapping::x(double offset) const
@@ -91,13 +124,19 @@ double PlotMapping::x(double offset) const
 
 double PlotMapping::y(double intensity) const
 {
-    const double exponent = intensity > 0.0 ? std::log10(intensity) : decades.lowest;
-    return yOfDecade(qBound(double(decades.lowest), exponent, double(decades.highest)));
+    if (!logarithmic)
+        return yOfAxis(intensity);
+    return yOfAxis(intensity > 0.0 ? std::log10(intensity) : low);
 }
 
 double PlotMapping::yOfDecade(double exponent) const
 {
-    const double fraction = (exponent - decades.lowest) / (decades.highest - decades.lowest);
+    return yOfAxis(exponent);
+}
+
+double PlotMapping::yOfAxis(double position) const
+{
+    const double fraction = (qBound(low, position, high) - low) / (high - low);
     return area.bottom() - area.height() * fraction;
 }
 

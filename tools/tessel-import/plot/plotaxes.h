@@ -4,6 +4,7 @@
 
 #include <QPolygonF>
 #include <QRectF>
+#include <QString>
 #include <QVector>
 
 // The decades of a logarithmic intensity axis: 10^lowest at the floor, 10^highest at the top.
@@ -17,6 +18,21 @@ struct DecadeRange
 // when some values are zero or negative; 10^0 to 10^1 when there are no positive values.
 DecadeRange decadeRangeOf(const QVector<const Column *> &columns);
 
+// A linear intensity axis from low to high, both multiples of the step between its ticks.
+struct LinearRange
+{
+    double low = 0;
+    double high = 1;
+    double step = 1;
+};
+
+// The linear axis that holds the finite values of the columns and zero, in at most `wanted`
+// steps; 0 to 1 when there are no values.
+LinearRange linearRangeOf(const QVector<const Column *> &columns, int wanted);
+
+// A tick's value as its label: with the decimals the step needs, or as "2.5e6" from a million on.
+QString tickText(double value, double step);
+
 // The step between the ticks of a linear axis from 0 to extent: 1, 2 or 5 times a power of
 // ten, chosen so that there are at most `wanted` steps.
 double tickStep(double extent, int wanted);
@@ -24,21 +40,27 @@ double tickStep(double extent, int wanted);
 // The decimals that tell the ticks of a step apart (0 for steps of 1 and more).
 int tickDecimals(double step);
 
-// Places seconds since the start (x) and intensities on a log10 axis (y) in a plot area.
-// Intensities at or below the floor, zero and negative ones included, sit on the floor.
+// Places seconds since the start (x) and intensities (y) in a plot area, on a log10 axis or a
+// linear one. Intensities beyond the axis sit on its edge; on a log10 axis zero and negative
+// ones sit on the floor.
 class PlotMapping
 {
 public:
     PlotMapping(const QRectF &area, double seconds, DecadeRange decades);
+    PlotMapping(const QRectF &area, double seconds, LinearRange range);
 
     double x(double seconds) const;
     double y(double intensity) const;
     double yOfDecade(double exponent) const;
 
 private:
+    double yOfAxis(double position) const;
+
     QRectF area;
     double seconds;
-    DecadeRange decades;
+    bool logarithmic;
+    double low; // the floor and the top of the axis: exponents on a log10 axis
+    double high;
 };
 
 // The polyline of one channel, drawn as at most four points per pixel column (the first, the

@@ -4,6 +4,7 @@
 #include "options/commandline.h"
 #include "plot/quicklookpainter.h"
 #include "report/isotime.h"
+#include "report/outputpaths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,9 +43,12 @@ QString titleOf(const ImportResult &result)
 
 QString subtitleOf(const ImportResult &result)
 {
-    QStringList parts{QFileInfo(result.file).fileName(),
-                      QStringLiteral("%1 channels").arg(result.stored->channelNames.size()),
-                      QStringLiteral("%1 rows").arg(result.rowCount)};
+    QStringList parts{
+        QFileInfo(result.file).fileName(),
+        QStringLiteral("%1 channel%2")
+            .arg(result.stored->channelNames.size())
+            .arg(result.stored->channelNames.size() == 1 ? QString() : QStringLiteral("s")),
+        QStringLiteral("%1 data rows").arg(dataRowsOf(result.rowCount))};
     if (result.durationSeconds)
         parts.append(QStringLiteral("%1 s").arg(*result.durationSeconds, 0, 'f', 1));
     return parts.join(QStringLiteral(" \u00b7 "));
@@ -76,12 +80,13 @@ bool writeSvg(const QuickLook &look, const QSize &size, QIODevice *device)
 
 } // namespace
 
-PlotTarget::PlotTarget(const QString &path, bool isFolder, PictureFormat format, const QSize &size)
-    : path(path), isFolder(isFolder), pictureFormat(format), pictureSize(size)
+PlotTarget::PlotTarget(const QString &target, bool isFolder, const QDir &inputsFolder,
+                       const PictureStyle &style)
+    : target(target), isFolder(isFolder), inputsFolder(inputsFolder), pictureStyle(style)
 {}
 
 std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fileCount,
-                                              QString *error)
+                                              const QDir &inputsFolder, QString *error)
 {
     const QString &out = options.plotTarget;
     const std::optional<PictureFormat> named = pictureFormatNamed(QFileInfo(out).suffix());
@@ -97,22 +102,38 @@ std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fi
                      .arg(options.plotFormat, out);
     if (!error->isEmpty())
         return std::nullopt;
-    return PlotTarget(out, !isFile, isFile ? *named : chosen.value_or(PictureFormat::Png),
-                      options.plotSize);
+    const PictureStyle style{isFile ? *named : chosen.value_or(PictureFormat::Png),
+                             options.plotSize, options.plotChannels, options.linearAxis};
+    return PlotTarget(out, !isFile, inputsFolder, style);
 }
 
 QString PlotTarget::pathFor(const QString &inputFile) const
 {
     if (!isFolder)
-        return path;
-    return QDir(path).filePath(QFileInfo(inputFile).completeBaseName() + suffixOf(pictureFormat));
+        return target;
+    return mirroredPath(target, inputsFolder, inputFile, suffixOf(pictureStyle.format));
 }
 
-bool writeQuickLook(const ImportResult &result, const QString &path, PictureFormat format,
-                    const QSize &size, QString *error)
+QStringList missingChannels(const ImportResult &result, const QStringList &channels)
 {
-    const QuickLook look{result.stored.data(), titleOf(result), subtitleOf(result),
-                         result.intensityUnit};
+    QStringList missing;
+    for (const QString &name : channels) {
+        if (!result.stored || !result.stored->channelNames.contains(name))
+            missing.append(name);
+    }
+    return missing;
+}
+
+bool writeQuickLook(const ImportResult &result, const QString &path, const PictureStyle &style,
+                    QString *error)
+{
+    QuickLook look{
+        result.stored.data(), titleOf(result), subtitleOf(result), result.intensityUnit, {},
+        style.linearAxis};
+    for (int i = 0; i < result.stored->channelNames.size(); ++i) {
+        if (style.channels.isEmpty() || style.channels.contains(result.stored->channelNames.at(i)))
+            look.channels.append(i);
+    }
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("cannot write the picture %1: cannot create the folder %2")
@@ -121,8 +142,8 @@ bool writeQuickLook(const ImportResult &result, const QString &path, PictureForm
     }
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        const bool drawn = format == PictureFormat::Svg ? writeSvg(look, size, &file)
-                                                        : writePng(look, size, &file);
+        const bool drawn = style.format == PictureFormat::Svg ? writeSvg(look, style.size, &file)
+                                                              : writePng(look, style.size, &file);
         if (drawn && file.commit())
             return true;
     }

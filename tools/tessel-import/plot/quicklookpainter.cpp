@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -15,8 +16,10 @@ namespace {
 const QRgb palette[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
                         0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
 const int paletteSize = int(sizeof palette / sizeof *palette);
-// The dash pattern (in pen widths) of each round through the palette.
-const QVector<QVector<qreal>> dashPatterns{{}, {6, 3}, {1, 2}, {6, 2, 1, 2}};
+// The dash patterns of the rounds through the palette: solid, dashed, dotted, dash-dot, long
+// dashes, dash-dot-dot.
+const QVector<QVector<qreal>> dashPatterns{{},           {6, 3},  {1, 2},
+                                           {6, 2, 1, 2}, {14, 4}, {6, 2, 1, 2, 1, 2}};
 
 const int tracePieceLength = 8; // points; see drawPolylineInPieces
 
@@ -64,31 +67,25 @@ struct Layout
     double legendRowHeight = 0;
 };
 
-// The channels' columns with the seconds since the start of the first and the last row.
+// The drawn channels' columns with the seconds since the start of the first and the last row.
 struct Traces
 {
     QVector<const Column *> columns;
+    QVector<int> indices; // each column's channel in the table
     double startSeconds = 0;
     double extentSeconds = 1;
 };
 
-QPen channelPen(int channel, double width)
+Traces tracesOf(const QuickLook &look)
 {
-    QPen pen(QColor(palette[channel % paletteSize]), width);
-    const QVector<qreal> &dashes = dashPatterns.at(channel / paletteSize % dashPatterns.size());
-    if (!dashes.isEmpty())
-        pen.setDashPattern(dashes);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
-
-Traces tracesOf(const RawInput &data)
-{
+    const RawInput &data = *look.data;
     Traces traces;
-    for (const QString &name : data.channelNames) {
-        const auto column = data.channels.constFind(name);
-        if (column != data.channels.constEnd())
-            traces.columns.append(&column.value());
+    for (const int index : look.channels) {
+        const auto column = data.channels.constFind(data.channelNames.value(index));
+        if (column == data.channels.constEnd())
+            continue;
+        traces.columns.append(&column.value());
+        traces.indices.append(index);
     }
     const Column &time = data.time;
     if (time.is_empty() || !std::isfinite(time[0]))
@@ -103,20 +100,42 @@ Traces tracesOf(const RawInput &data)
     return traces;
 }
 
+// The intensity axis: its mapping of values and its labels.
+struct IntensityAxis
+{
+    std::optional<DecadeRange> decades; // a log10 axis; otherwise linear
+    LinearRange linear;
+};
+
 double decadeLabelWidth(const Style &style, int exponent)
 {
     return QFontMetricsF(style.label).horizontalAdvance(QStringLiteral("10")) +
            QFontMetricsF(style.exponent).horizontalAdvance(QString::number(exponent));
 }
 
-// The channel names, with the masses of a mass-shifted (MS/MS) channel: "Ti48 (48→64)".
-QStringList legendNames(const RawInput &data)
+// The width of the widest label of the intensity axis.
+double intensityLabelWidth(const Style &style, const IntensityAxis &axis)
 {
-    QStringList names = data.channelNames;
-    for (int i = 0; i < names.size() && i < data.massPairs.size(); ++i) {
-        const MassPair &masses = data.massPairs.at(i);
+    if (axis.decades)
+        return std::max(decadeLabelWidth(style, axis.decades->lowest),
+                        decadeLabelWidth(style, axis.decades->highest));
+    const QFontMetricsF metrics(style.label);
+    double widest = 0;
+    for (double value = axis.linear.low; value <= axis.linear.high + axis.linear.step / 2;
+         value += axis.linear.step)
+        widest = std::max(widest, metrics.horizontalAdvance(tickText(value, axis.linear.step)));
+    return widest;
+}
+
+// The drawn channels' names, with the masses of a mass-shifted (MS/MS) channel: "Ti48 (48→64)".
+QStringList legendNames(const RawInput &data, const QVector<int> &indices)
+{
+    QStringList names;
+    for (const int i : indices) {
+        names.append(data.channelNames.at(i));
+        const MassPair masses = data.massPairs.value(i);
         if (masses.first != masses.second)
-            names[i] += QStringLiteral(" (%1\u2192%2)").arg(masses.first, masses.second);
+            names.last() += QStringLiteral(" (%1\u2192%2)").arg(masses.first, masses.second);
     }
     return names;
 }
@@ -138,7 +157,7 @@ void layOutLegend(const QSize &size, const Style &style, const QStringList &name
 }
 
 Layout layoutFor(const QSize &size, const Style &style, const QStringList &names,
-                 DecadeRange decades)
+                 double intensityLabels)
 {
     Layout layout;
     const double width = size.width() - 2 * style.margin;
@@ -148,9 +167,7 @@ Layout layoutFor(const QSize &size, const Style &style, const QStringList &names
     layOutLegend(size, style, names, &layout);
 
     const double labelHeight = QFontMetricsF(style.label).height();
-    const double decadeLabels =
-        std::max(decadeLabelWidth(style, decades.lowest), decadeLabelWidth(style, decades.highest));
-    const QPointF topLeft(style.margin + labelHeight + 2 * style.gap + decadeLabels + style.tick,
+    const QPointF topLeft(style.margin + labelHeight + 2 * style.gap + intensityLabels + style.tick,
                           layout.subtitle.bottom() + 3 * style.gap);
     const double bottom =
         layout.legend.top() - 3 * style.gap - 2 * labelHeight - style.gap - style.tick;
@@ -184,6 +201,25 @@ void drawDecades(QPainter &painter, const Style &style, const QRectF &plot,
             painter.drawLine(QPointF(plot.left() - style.tick / 2, minorY),
                              QPointF(plot.left(), minorY));
         }
+    }
+}
+
+void drawLinearTicks(QPainter &painter, const Style &style, const QRectF &plot,
+                     const PlotMapping &mapping, const LinearRange &range)
+{
+    const QFontMetricsF metrics(style.label);
+    painter.setFont(style.label);
+    for (double value = range.low; value <= range.high + range.step / 2; value += range.step) {
+        const double y = mapping.y(value);
+        painter.setPen(QPen(gridColour, 1));
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.left() + plot.width(), y));
+        painter.setPen(QPen(axisColour, 1));
+        painter.drawLine(QPointF(plot.left() - style.tick, y), QPointF(plot.left(), y));
+        const QString text = tickText(value, range.step);
+        painter.drawText(
+            QPointF(plot.left() - style.tick - style.gap - metrics.horizontalAdvance(text),
+                    y + metrics.capHeight() / 2),
+            text);
     }
 }
 
@@ -249,15 +285,15 @@ void drawTraces(QPainter &painter, const Style &style, const Traces &traces, con
                 const PlotMapping &mapping)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
-    for (int channel = 0; channel < traces.columns.size(); ++channel)
+    for (int i = 0; i < traces.columns.size(); ++i)
         drawPolylineInPieces(
-            painter, channelPen(channel, style.traceWidth),
-            decimatedTrace(time, *traces.columns.at(channel), traces.startSeconds, mapping));
+            painter, channelPen(traces.indices.at(i), style.traceWidth, style.traceWidth),
+            decimatedTrace(time, *traces.columns.at(i), traces.startSeconds, mapping));
     painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void drawLegend(QPainter &painter, const Style &style, const Layout &layout,
-                const QStringList &names)
+                const QStringList &names, const QVector<int> &indices)
 {
     const QFontMetricsF metrics(style.label);
     painter.setFont(style.label);
@@ -266,7 +302,8 @@ void drawLegend(QPainter &painter, const Style &style, const Layout &layout,
             layout.legend.left() + (channel % layout.legendColumns) * layout.legendEntryWidth;
         const double y =
             layout.legend.top() + (channel / layout.legendColumns + 0.5) * layout.legendRowHeight;
-        painter.setPen(channelPen(channel, std::max(3.0, 3 * style.unit)));
+        painter.setPen(
+            channelPen(indices.at(channel), std::max(3.0, 3 * style.unit), style.traceWidth));
         painter.drawLine(QPointF(left, y), QPointF(left + style.swatch, y));
         painter.setPen(axisColour);
         painter.drawText(QPointF(left + style.swatch + style.gap, y + metrics.capHeight() / 2),
@@ -290,24 +327,47 @@ void drawTitles(QPainter &painter, const Style &style, const Layout &layout, con
 
 } // namespace
 
+QPen channelPen(int channel, double width, double dashUnit)
+{
+    QPen pen(QColor(palette[channel % paletteSize]), width);
+    QVector<qreal> dashes = dashPatterns.at(channel / paletteSize % dashPatterns.size());
+    for (qreal &dash : dashes)
+        dash *= dashUnit / width;
+    if (!dashes.isEmpty())
+        pen.setDashPattern(dashes);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
 void paintQuickLook(QPainter &painter, const QSize &size, const QuickLook &look)
 {
     const Style style(size);
-    const Traces traces = tracesOf(*look.data);
-    const DecadeRange decades = decadeRangeOf(traces.columns);
-    const QStringList names = legendNames(*look.data);
-    const Layout layout = layoutFor(size, style, names, decades);
-    const PlotMapping mapping(layout.plot, traces.extentSeconds, decades);
+    const Traces traces = tracesOf(look);
+    IntensityAxis axis;
+    // Ticks about 70 pixels apart on the default picture.
+    const int wantedTicks = std::max(3, size.height() / 90);
+    if (look.linearAxis)
+        axis.linear = linearRangeOf(traces.columns, wantedTicks);
+    else
+        axis.decades = decadeRangeOf(traces.columns);
+    const QStringList names = legendNames(*look.data, traces.indices);
+    const Layout layout = layoutFor(size, style, names, intensityLabelWidth(style, axis));
+    const PlotMapping mapping = axis.decades
+                                    ? PlotMapping(layout.plot, traces.extentSeconds, *axis.decades)
+                                    : PlotMapping(layout.plot, traces.extentSeconds, axis.linear);
 
     painter.fillRect(QRect(QPoint(), size), Qt::white);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    drawDecades(painter, style, layout.plot, mapping, decades);
+    if (axis.decades)
+        drawDecades(painter, style, layout.plot, mapping, *axis.decades);
+    else
+        drawLinearTicks(painter, style, layout.plot, mapping, axis.linear);
     drawSeconds(painter, style, layout.plot, mapping, traces.extentSeconds);
     drawTraces(painter, style, traces, look.data->time, mapping);
     painter.setPen(QPen(axisColour, std::max(1.0, std::round(1.5 * style.unit))));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(layout.plot);
     drawAxisTitles(painter, style, layout.plot, look.unit);
-    drawLegend(painter, style, layout, names);
+    drawLegend(painter, style, layout, names, traces.indices);
     drawTitles(painter, style, layout, look);
 }

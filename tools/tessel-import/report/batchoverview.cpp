@@ -1,6 +1,7 @@
 #include "report/batchoverview.h"
 
 #include "input/fileimport.h"
+#include "input/inputfiles.h"
 #include "report/isotime.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@ struct Totals
     int files = 0;
     int ok = 0;
     qint64 rowCount = 0;
+    qint64 dataRowCount = 0;
     double durationSeconds = 0;
 };
 
@@ -30,6 +32,7 @@ Totals totalsOf(const QVector<OverviewLine> &lines)
             continue;
         ++totals.ok;
         totals.rowCount += line.rowCount;
+        totals.dataRowCount += dataRowsOf(line.rowCount);
         totals.durationSeconds += line.durationSeconds.value_or(0.0);
     }
     return totals;
@@ -83,22 +86,6 @@ QString batchFolderOf(const QString &file)
     return folder.absolutePath();
 }
 
-// The folder that holds all the files, so that the table names them by what sets them apart.
-QDir commonFolder(const QVector<OverviewLine> &lines)
-{
-    QStringList common;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QStringList parts =
-            QFileInfo(lines.at(i).file).absolutePath().split(QLatin1Char('/'));
-        int shared = 0;
-        while (i > 0 && shared < common.size() && shared < parts.size() &&
-               common.at(shared) == parts.at(shared))
-            ++shared;
-        common = i == 0 ? parts : QStringList(common.mid(0, shared));
-    }
-    return QDir(common.join(QLatin1Char('/')) + QLatin1Char('/'));
-}
-
 QString secondsText(double seconds)
 {
     return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
@@ -111,7 +98,7 @@ QStringList tableRow(const OverviewLine &line, const QDir &folder)
             line.sample.value_or(QString()).isEmpty() ? none : *line.sample,
             line.start.isValid() ? isoTimeText(line.start) : none,
             line.durationSeconds ? secondsText(*line.durationSeconds) : none,
-            QString::number(line.rowCount),
+            QString::number(dataRowsOf(line.rowCount)),
             QString::number(line.channelCount),
             line.status};
 }
@@ -143,6 +130,7 @@ QJsonObject lineToJson(const OverviewLine &line)
         {QStringLiteral("durationSeconds"),
          line.durationSeconds ? QJsonValue(*line.durationSeconds) : QJsonValue()},
         {QStringLiteral("rowCount"), line.rowCount},
+        {QStringLiteral("dataRowCount"), dataRowsOf(line.rowCount)},
         {QStringLiteral("channelCount"), line.channelCount},
         {QStringLiteral("status"), line.status}};
 }
@@ -194,10 +182,13 @@ QVector<OverviewLine> BatchOverview::inAcquisitionOrder() const
 
 void BatchOverview::writeText(QTextStream &out) const
 {
-    const QDir folder = commonFolder(lines);
+    QStringList files;
+    for (const OverviewLine &line : lines)
+        files.append(line.file);
+    const QDir folder = commonFolder(files);
     QVector<QStringList> rows{{QStringLiteral("file"), QStringLiteral("sample"),
                                QStringLiteral("start"), QStringLiteral("duration"),
-                               QStringLiteral("rows"), QStringLiteral("channels"),
+                               QStringLiteral("data rows"), QStringLiteral("channels"),
                                QStringLiteral("status")}};
     for (const OverviewLine &line : inAcquisitionOrder())
         rows.append(tableRow(line, folder));
@@ -205,7 +196,7 @@ void BatchOverview::writeText(QTextStream &out) const
     out << "Batch overview, in order of acquisition (files under " << folder.path() << "):\n";
     writeTable(rows, {false, false, false, true, true, true, false}, out);
     out << "  Total: " << totals.files << " files (" << totals.ok << " ok, "
-        << totals.files - totals.ok << " failed), " << totals.rowCount << " rows, "
+        << totals.files - totals.ok << " failed), " << totals.dataRowCount << " data rows, "
         << secondsText(totals.durationSeconds) << '\n';
     for (const BatchFindings &batch : batchFindings())
         out << "Batch " << batch.batchFolder << " (log " << batch.logFile << ", "
@@ -236,5 +227,6 @@ QJsonObject BatchOverview::toJson() const
                                     {QStringLiteral("ok"), totals.ok},
                                     {QStringLiteral("failed"), totals.files - totals.ok},
                                     {QStringLiteral("rowCount"), double(totals.rowCount)},
+                                    {QStringLiteral("dataRowCount"), double(totals.dataRowCount)},
                                     {QStringLiteral("durationSeconds"), totals.durationSeconds}}}};
 }

@@ -56,11 +56,6 @@ public:
 
 } // namespace
 
-QString exportPath(const QString &folder, const QString &inputFile)
-{
-    return QDir(folder).filePath(QFileInfo(inputFile).completeBaseName() + QStringLiteral(".csv"));
-}
-
 bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
 {
     std::vector<const Column *> columns;
@@ -73,8 +68,14 @@ bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
         columns.push_back(&column.value());
     }
 
+    const QString folder = QFileInfo(targetPath).path();
+    if (!QDir().mkpath(folder)) {
+        *error =
+            QStringLiteral("cannot write %1: cannot create the folder %2").arg(targetPath, folder);
+        return false;
+    }
     QSaveFile file(targetPath);
-    if (!QDir().mkpath(QFileInfo(targetPath).path()) || !file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
         return false;
     }

@@ -4,9 +4,6 @@
 
 struct RawInput;
 
-// <folder>/<input file's name without its last suffix>.csv
-QString exportPath(const QString &folder, const QString &inputFile);
-
 // Writes a stored table as CSV: "time" (seconds since the epoch), then one column per channel
 // in channel order, one line per data row. The terminating row the importers append is left
 // out. Numbers are written shortest-round-trip, so they read back as the same doubles.

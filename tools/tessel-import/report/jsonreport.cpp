@@ -108,8 +108,13 @@ void JsonDocumentWriter::addFile(const QJsonObject &file)
 
 void JsonDocumentWriter::finish(const QJsonObject &overview)
 {
-    out << (filesWritten == 0 ? jsonDocumentStart : "\n")
-        << "    ],\n    \"overview\": " << nestedJson(overview, 4) << "\n}\n";
+    // QJsonDocument writes the keys in order, and "files" comes first: the rest of the document
+    // is the rest of the object it writes for the other keys.
+    const QJsonObject rest{{QStringLiteral("overview"), overview},
+                           {QStringLiteral("schemaVersion"), reportSchemaVersion},
+                           {QStringLiteral("timeZone"), timeZone}};
+    out << (filesWritten == 0 ? jsonDocumentStart : "\n") << "    ],\n"
+        << QString::fromUtf8(QJsonDocument(rest).toJson(QJsonDocument::Indented)).mid(2);
 }
 
 QJsonObject importToJson(const ImportResult &result)
@@ -127,6 +132,7 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("endEpoch"), epochOrNull(result.end)},
         {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
         {QStringLiteral("rowCount"), result.rowCount},
+        {QStringLiteral("dataRowCount"), dataRowsOf(result.rowCount)},
         {QStringLiteral("sizeInBytes"), numberOrNull(result.sizeInBytes)},
         {QStringLiteral("intensityUnit"),
          result.intensityUnit.isEmpty() ? QJsonValue() : QJsonValue(result.intensityUnit)},

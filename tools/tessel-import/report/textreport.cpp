@@ -26,6 +26,18 @@ QString channelLine(const ChannelReport &channel)
     return line;
 }
 
+// The data rows, and what the host holds: one closing row more.
+QString rowsText(int rowCount)
+{
+    if (rowCount == 0)
+        return QStringLiteral("none");
+    const int dataRows = dataRowsOf(rowCount);
+    return QStringLiteral("%1 data row%2 (%3 handed to the host, with the closing row)")
+        .arg(dataRows)
+        .arg(dataRows == 1 ? QString() : QStringLiteral("s"))
+        .arg(rowCount);
+}
+
 QString storeVerdict(const ImportResult &result)
 {
     if (!result.ok)
@@ -62,7 +74,7 @@ void writeImport(const ImportResult &result, QTextStream &out)
         << (result.durationSeconds ? QStringLiteral("%1 s").arg(*result.durationSeconds)
                                    : QStringLiteral("(not announced)"))
         << '\n'
-        << "  Rows:       " << result.rowCount << '\n'
+        << "  Rows:       " << rowsText(result.rowCount) << '\n'
         << "  Unit:       " << orNone(result.intensityUnit) << '\n'
         << "  Channels:   " << result.channels.size() << '\n';
     for (const ChannelReport &channel : result.channels)
@@ -87,6 +99,11 @@ void writeProblems(const ImportResult &result, QTextStream &out)
 }
 
 } // namespace
+
+void writeTimeZoneLine(const QString &zone, QTextStream &out)
+{
+    out << "Time zone: " << zone << " (times are read and shown in it)\n\n";
+}
 
 void writeTextReport(const ImportResult &result, QTextStream &out)
 {
