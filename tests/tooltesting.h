@@ -12,7 +12,7 @@
 #include <cmath>
 
 // An English export. Its first line names the acquisition folder <acquisition>.d of the batch
-// <batch>.b; without rows of its own it holds rowCount generated ones (see generatedRow).
+// <batch>.b; it holds rowCount generated rows (see generatedRow).
 struct ExportText
 {
     QByteArray acquisition = "S1";
@@ -21,7 +21,6 @@ struct ExportText
     QByteArray unit = "CPS";
     QByteArray channelHeader = "Time [Sec],Li7,Na23,Mg24,Al27";
     int rowCount = 30;
-    QList<QByteArray> rows;
 
     ExportText named(const QByteArray &name, const QByteArray &newStamp = {}) const
     {
@@ -50,8 +49,7 @@ struct ExportText
         QList<QByteArray> lines{
             "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d", "Intensity Vs Time," + unit,
             "Acquired      : " + stamp + " using Batch " + batch + ".b", channelHeader};
-        lines += rows;
-        for (int row = 0; rows.isEmpty() && row < rowCount; ++row)
+        for (int row = 0; row < rowCount; ++row)
             lines += generatedRow(row, channelHeader.count(','));
         lines += {"", "", "          Printed:" + stamp, ""};
         return lines.join("\r\n");
