@@ -62,7 +62,7 @@ QString describe(const ToolOptions &options)
                             " export " + options.exportDir, " set " + overrides.join(';'),
                             " zone " + options.timeZone,    " plot " + options.plotTarget};
     for (const QString &part : parts)
-        text += part.endsWith(' ') || part.isEmpty() ? QString() : part;
+        text += part.endsWith(' ') ? QString() : part;
     if (!options.plotTarget.isEmpty())
         text += QStringLiteral(" %1x%2 %3 [%4]%5")
                     .arg(options.plotSize.width())
@@ -93,20 +93,6 @@ ImportResult result(const QString &file, const QString &sample = "?", const QDat
     for (int channel = 0; channel < channels; ++channel)
         made.channels.append({QStringLiteral("C%1").arg(channel), std::nullopt, std::nullopt});
     return made;
-}
-
-// A stored table of the given columns, with the terminating row the importers append.
-QSharedPointer<RawInput> storedTable(const Doubles &time, const QVector<Doubles> &channels)
-{
-    auto input = QSharedPointer<RawInput>::create();
-    input->time = columnOf(time + Doubles{time.isEmpty() ? 0.001 : time.last() + 0.001});
-    for (int c = 0; c < channels.size(); ++c) {
-        input->channelNames.append(QStringLiteral("Ch%1").arg(c));
-        input->channels.insert(input->channelNames.last(),
-                               columnOf(channels.at(c) + Doubles{notANumber}));
-    }
-    input->rowCount = int(time.size()) + 1;
-    return input;
 }
 
 // The key names of a JSON value, at any depth.
@@ -147,20 +133,6 @@ class TestTesselImport : public QObject
         Session()->data()->forgetFile(path);
         return imported;
     }
-    // Reports the files as a run with these options does; the exit code.
-    int reportRun(const ToolOptions &options, const QStringList &files, QString *report)
-    {
-        QTextStream out(report);
-        QString error;
-        const QDir folder = commonFolder(files);
-        const auto plots = options.plotTarget.isEmpty()
-                               ? std::nullopt
-                               : PlotTarget::resolve(options, int(files.size()), folder, &error);
-        ImportReporter reporter(out, options, plots, folder, "Zone/Here");
-        for (const QString &file : files)
-            reporter.report(importHere(file));
-        return reporter.finish(false);
-    }
     ToolRun runTool(const QStringList &arguments) const
     {
         return runImportTool(arguments, configHome.path());
@@ -185,9 +157,9 @@ private slots:
         batchFolder = work.filePath("batch");
         for (int i = 0; i < 8; ++i) {
             const QByteArray hour = QByteArray::number(19 - i);
-            const ExportText text = ExportText().named(
-                "f" + QByteArray::number(i),
-                i % 3 == 1 ? "31/02/2020 14:24:29" : "18/11/2020 " + hour + ":24:29");
+            ExportText text;
+            text.acquisition = "f" + QByteArray::number(i);
+            text.stamp = i % 3 == 1 ? "31/02/2020 14:24:29" : "18/11/2020 " + hour + ":24:29";
             batchFiles << writeFile(QStringLiteral("batch/%1/f%2.csv").arg(i % 2).arg(i),
                                     text.bytes());
             if (i % 3 == 1)
@@ -229,7 +201,6 @@ private slots:
              "import [] jobs $J set e=;k=a=b;x=2"},
             {{"--timezone", "Europe/Berlin", "--timezone=Australia/Sydney"},
              "import [] jobs $J zone Australia/Sydney"},
-            {{"--timezone", "UTC"}, "import [] jobs $J zone UTC"},
             {{"--plot", "pics", "--plot-size", "400x300", "--plot-format", "SVG"},
              "import [] jobs $J plot pics 400x300 svg []"},
             {{"--plot=a.png", "--plot-size", "10000x10000", "--channels", "Li7,Pr141,Li7",
@@ -240,32 +211,24 @@ private slots:
             {{"--show-settings"}, "settings [] jobs $J"},
             {{"--plotter"}, "Unknown option 'plotter'."},
             {{"--set", "x"}, "--set expects KEY=VALUE, not \"x\""},
-            {{"--set", "=x"}, "--set expects KEY=VALUE, not \"=x\""},
             {{"--jobs", "0"}, "--jobs expects a positive whole number"},
-            {{"--jobs", "two"}, "--jobs expects a positive whole number"},
             {{"--detect"}, "--detect needs at least one FILE"},
             {{"--list-importers", "--detect", "x"},
              "--list-importers, --detect and --show-settings exclude each other"},
             {{"--show-settings", "x.csv"}, "unexpected argument \"x.csv\""},
             {{"--timezone", "Mars/Olympus"}, zone.arg("Mars/Olympus")},
             {{"--timezone", "UTC+05:00"}, zone.arg("UTC+05:00")},
-            {{"--timezone", "XYZ3"}, zone.arg("XYZ3")},
             {{"--timezone", "../zoneinfo/UTC"}, zone.arg("../zoneinfo/UTC")},
             {{"a.csv", "-"},
              "-: reading standard input is not supported; name a file or folder" + dash},
-            {{"--export", "-"},
-             "--export -: writing to standard output is not supported; name a folder" + dash},
             {{"--plot", "-"},
              "--plot -: writing to standard output is not supported; name a folder" + dash},
             {{"--plot", "p", "--plot-size", "399x300"}, sizes.arg("399x300")},
             {{"--plot", "p", "--plot-size", "400x10001"}, sizes.arg("400x10001")},
-            {{"--plot", "p", "--plot-size", "800"}, sizes.arg("800")},
             {{"--plot", "p", "--plot-format", "gif"}, "--plot-format expects png or svg"},
             {{"--plot", "p", "--channels", "Li7,,Na23"},
              "--channels expects channel names separated by commas, not \"Li7,,Na23\""},
             {{"--plot-size", "800x600"}, "--plot-size needs --plot"},
-            {{"--plot-format", "svg"}, "--plot-format needs --plot"},
-            {{"--channels", "Li7"}, "--channels needs --plot"},
             {{"--linear"}, "--linear needs --plot"},
         };
         for (const auto &row : rows)
@@ -314,125 +277,56 @@ private slots:
         QCOMPARE(files, expected);
         QCOMPARE(problems, (QStringList{missing + ": no such file or folder",
                                         empty + ": no file there that an importer recognises"}));
-        QCOMPARE(QStringList({commonFolder(files).path(), commonFolder(files.mid(1, 1)).path(),
-                              commonFolder({"/a/b/c.csv", "/a/bc/d.csv"}).path()}),
-                 QStringList({batchFolder, batchFolder + "/0", "/a"}));
+        QCOMPARE(commonFolder(files).path(), batchFolder);
     }
 
     // -----------------------------------------------------------------------------------------
     // An import through the plug-in
 
-    // What the importer announces and leaves in its report reaches the JSON report, stderr
-    // and the overview: here a batch whose method and log lie at batch level, with the
-    // day-and-month finding on the start.
+    // What the importer announces reaches the JSON report, stderr and the overview: here a
+    // batch whose log lies at batch level, with the day-and-month finding on the start.
     void importerReport()
     {
-        const QDateTime acquiredAt(QDate(2026, 2, 9), QTime(14, 24, 29));
-        writeFile("lab/day1.b/Method/AcqMethod.xml",
-                  methodXml({{"Ti", "64", "48", "0.03"}, {"Sr", "88", "88", "0.01"}}));
-        writeFile("lab/day1.b/Method/BatchLog.xml",
-                  batchLogXml("day1", {{"Run1", "Glass A", "Pass", "2026-02-09T14:24:29+09:00"},
-                                       {"Run2", "Glass B", "Fail", "2026-02-09T14:24:29+09:00"}}));
-        ExportText text = ExportText().named("Run1", "02/09/2026 14:24:29");
-        text.channelHeader = "Time [Sec],Ti48 -> 64,Sr88 -> 88";
+        QByteArray log = "<BatchLogDataSet>";
+        for (const char *entry :
+             {"Run1.d</DataFileName><SampleName>Glass A</SampleName><AcqResult>Pass",
+              "Run2.d</DataFileName><SampleName>Glass B</SampleName><AcqResult>Fail"})
+            log +=
+                "<BatchLogInfo><DataFileName>D:\\DATA\\day1.b\\" + QByteArray(entry) +
+                "</AcqResult><AcqDateTime>2026-02-09T14:24:29+09:00</AcqDateTime></BatchLogInfo>";
+        writeFile("lab/day1.b/Method/BatchLog.xml", log + "</BatchLogDataSet>");
+        ExportText text;
+        text.acquisition = "Run1";
         text.batch = "day1";
-        text.unit = "Counts";
+        text.stamp = "02/09/2026 14:24:29";
         const QString path = writeFile("lab/day1.b/Run1.d/Run1.csv", text.bytes());
         ToolOptions options;
         options.json = true;
         QString report;
-        QCOMPARE(reportRun(options, {path}, &report), int(ExitSuccess));
-
+        QTextStream out(&report);
+        ImportReporter reporter(out, options, std::nullopt, commonFolder({path}), "Zone/Here");
+        reporter.report(importHere(path));
+        QCOMPARE(reporter.finish(false), int(ExitSuccess));
+        out.flush();
         const QJsonObject document = QJsonDocument::fromJson(report.toUtf8()).object();
-        QJsonObject file = document["files"].toArray().first().toObject();
-        QCOMPARE(file.take("messages").toArray().last(),
-                 QJsonValue("Finished loading agilent sample data"));
-        QVERIFY(file.take("log").toArray().first()["message"].toString().contains(
-            path + "\" holds counts per dwell"));
-        QJsonObject warning = file.take("warnings").toArray().first().toObject();
+        const QJsonObject file = document["files"][0].toObject();
+        QJsonObject warning = file["warnings"][0].toObject();
         QCOMPARE(diagnostics, QStringList{path + ": " + warning.take("message").toString()});
         const QDateTime start(QDate(2026, 9, 2), QTime(14, 24, 29));
-        const double startEpoch = file.take("startEpoch").toDouble();
-        QCOMPARE(QVector<double>({startEpoch * 1000, file.take("endEpoch").toDouble()}),
-                 QVector<double>({double(start.toMSecsSinceEpoch()), startEpoch + 2.951}));
+        QCOMPARE(file["startEpoch"].toDouble() * 1000, double(start.toMSecsSinceEpoch()));
         QCOMPARE(
-            compact(QJsonArray{file, warning, document["overview"]["batches"]})
-                .replace(work.filePath("lab/day1.b"), "B")
+            compact(QJsonArray{file["sampleName"], file["dataRowCount"], file["rowCount"],
+                               file["startTime"], warning})
                 .replace(isoTimeText(start), "S")
-                .replace(isoTimeText(acquiredAt), "A")
-                .replace("2026-02-09T14:24:29.000+09:00", "I"),
-            QString(
-                R"([{"acquisitionFolder":{"acquisitionInstant":"I","acquisitionResult":"Pass","instrumentFile":null,)"
-                R"("instrumentName":"Agilent","methodFile":"B/Method/AcqMethod.xml",)"
-                R"("sampleLabel":"Glass A","sampleLabelField":"Sample Name",)"
-                R"("sampleRecordFile":"B/Method/BatchLog.xml"},"channels":[)"
-                R"({"dwellTimeSeconds":0.03,"massPair":["48","64"],"name":"Ti48"},)"
-                R"({"dwellTimeSeconds":0.01,"massPair":["88","88"],"name":"Sr88"}],)"
-                R"("dataRowCount":30,"durationSeconds":2.951,"endTime":")" +
-                isoTimeText(start.addMSecs(2951)) +
-                R"(","errors":[],"file":"B/Run1.d/Run1.csv","importer":"AgilentImporter",)"
-                R"("intensityUnit":"Counts","machineName":"Agilent","ok":true,)"
-                R"("rowCount":31,"sampleName":"Glass A","sizeInBytes":866,"startTime":"S"},)"
-                R"({"acquisitionTime":"I","currentValue":)"
-                R"("dd MM yyyy hh mm ss","exportStart":"S","kind":"startTimeMismatch",)"
-                R"("preference":"agilentDateFormat","suggestedValue":"MM dd yyyy hh mm ss",)"
-                R"("swappedStart":"A"},[{"acquisitionCount":2,"batchFolder":"B",)"
-                R"("batchLog":"B/Method/BatchLog.xml","notPassed":[{"acquisition":"Run2.d",)"
-                R"("result":"Fail","sampleName":"Glass B"}],"withoutExport":[{"acquisition":)"
-                R"("Run2.d","result":"Fail","sampleName":"Glass B"}]}]])"));
-    }
-
-    void batchDriver_data()
-    {
-        QTest::addColumn<int>("jobs");
-        QTest::newRow("one by one") << 1;
-        QTest::newRow("four at once") << 4;
-        QTest::newRow("more jobs than files") << 20;
-    }
-
-    // Results arrive in input order on the calling thread, each with its own log entries, and
-    // the data store holds no file reported before.
-    void batchDriver()
-    {
-        QFETCH(int, jobs);
-        ProgressBar bar;
-        QStringList reported;
-        QStringList expected;
-        for (const QString &file : qAsConst(batchFiles))
-            expected << file << file + " stored";
-        for (const QString &file : qAsConst(failingBatchFiles))
-            expected.removeOne(file + " stored");
-        importFiles(*plugins, batchFiles, jobs, &bar, [&](const ImportResult &result) {
-            const bool bad = failingBatchFiles.contains(result.file);
-            const bool ownLog =
-                bad ? result.log.size() == 1 && result.log.at(0).message.contains(result.file)
-                    : result.log.isEmpty();
-            reported << result.file + (result.ok == !bad && ownLog ? "" : " (wrong result)");
-            if (QThread::currentThread() != thread())
-                reported << "on another thread";
-            for (const QString &file : batchFiles.mid(0, batchFiles.indexOf(result.file) + 1)) {
-                if (!Session()->data()->rawInputFor(file).isNull())
-                    reported << file + " stored";
-            }
-        });
-        QCOMPARE(reported, expected);
-        QCOMPARE(Session()->data()->files().size(), 0);
+                .replace(isoTimeText(QDateTime(QDate(2026, 2, 9), QTime(14, 24, 29))), "A"),
+            R"(["Run1.d",30,31,"S",{"acquisitionTime":"2026-02-09T14:24:29.000+09:00","currentValue":)"
+            R"("dd MM yyyy hh mm ss","exportStart":"S","kind":"startTimeMismatch",)"
+            R"("preference":"agilentDateFormat","suggestedValue":"MM dd yyyy hh mm ss",)"
+            R"("swappedStart":"A"}])");
     }
 
     // -----------------------------------------------------------------------------------------
     // Reports
-
-    void isoTime()
-    {
-        const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29, 7));
-        const auto offset = [&](int seconds) {
-            return isoTimeText(QDateTime(local.date(), local.time(), Qt::OffsetFromUTC, seconds));
-        };
-        QCOMPARE(QStringList({isoTimeText(local.toUTC().addSecs(local.offsetFromUtc())),
-                              offset(20700), offset(-12600), isoTimeText(local)}),
-                 QStringList({"2020-11-18T14:24:29.007+00:00", "2020-11-18T14:24:29.007+05:45",
-                              "2020-11-18T14:24:29.007-03:30", offset(local.offsetFromUtc())}));
-    }
 
     void textReport_data()
     {
@@ -505,19 +399,6 @@ private slots:
                  R"("file":"/d/x.csv","importer":null,"intensityUnit":null,"log":[],)"
                  R"("machineName":null,"messages":[],"ok":false,"rowCount":0,"sampleName":null,)"
                  R"("sizeInBytes":null,"startEpoch":null,"startTime":null,"warnings":[]})");
-        ImportResult found = result("/d/x.csv", "", acquired, 2.5, 3, 1);
-        found.messages = QStringList{"done"};
-        found.errors = QStringList{"bad"};
-        found.log = {{LogEntry::Debug, "read", "origin", {}}};
-        found.acquisitionFolder = AcquisitionFolderReport{"I", "L", "F", "/m", "/s", "", {}, ""};
-        const QJsonObject json = importToJson(found);
-        QCOMPARE(
-            compact(QJsonArray{json["sampleName"], json["machineName"], json["messages"],
-                               json["errors"], json["log"], json["acquisitionFolder"]}),
-            R"(["","",["done"],["bad"],[{"level":"debug","message":"read","origin":"origin"}],)"
-            R"({"acquisitionInstant":null,"acquisitionResult":null,"instrumentFile":null,)"
-            R"("instrumentName":"I","methodFile":"/m","sampleLabel":"L",)"
-            R"("sampleLabelField":"F","sampleRecordFile":"/s"}])");
     }
 
     // The document written one file at a time is the document QJsonDocument writes whole, with
@@ -618,221 +499,147 @@ private slots:
     // -----------------------------------------------------------------------------------------
     // Outputs
 
-    void exportTable_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("channels");
-        QTest::newRow("no data row, no channel") << 0 << 0;
-        QTest::newRow("small table") << 40 << 3;
-        // More than two blocks of rows: the export formats them on two threads.
-        QTest::newRow("several blocks") << 100000 << 2;
-    }
-
     // Every number reads back as the same double in its shortest text; the header names the
     // channels; the terminating row is left out; lines end in LF.
     void exportTable()
     {
-        QFETCH(int, rows);
-        QFETCH(int, channels);
-        QRandomGenerator random(uint(rows * 31 + channels));
-        const Doubles special{0.0, 1e300, -2.5e-300, 123456789012345678.0, 0.001, 7.0};
-        Doubles time;
-        QVector<Doubles> values(channels);
-        for (int row = 0; row < rows; ++row) {
-            time.append(1.6e9 + row * 0.1 + random.generateDouble() * 0.01);
+        for (const QPoint shape : {QPoint(0, 0), QPoint(40, 3), QPoint(100000, 2)}) {
+            const int rows = shape.x(), channels = shape.y();
+            QRandomGenerator random(uint(rows * 31 + channels));
+            const Doubles special{0.0, 1e300, -2.5e-300, 123456789012345678.0, 0.001, 7.0};
+            auto input = QSharedPointer<RawInput>::create();
+            input->rowCount = rows + 1; // with the terminating row the importers append
+            Doubles time;
+            QVector<Doubles> values(channels);
+            for (int row = 0; row < rows; ++row) {
+                time.append(1.6e9 + row * 0.1 + random.generateDouble() * 0.01);
+                for (int c = 0; c < channels; ++c) {
+                    const double value =
+                        std::ldexp(random.generateDouble() + 1, random.bounded(-36, 36));
+                    values[c].append(row < special.size()     ? special.at(row)
+                                     : random.bounded(4) == 0 ? -value
+                                                              : value);
+                }
+            }
+            input->time = columnOf(time + Doubles{rows ? time.last() + 0.001 : 0.001});
             for (int c = 0; c < channels; ++c) {
-                const double value =
-                    std::ldexp(random.generateDouble() + 1, random.bounded(-36, 36));
-                values[c].append(row < special.size()     ? special.at(row)
-                                 : random.bounded(4) == 0 ? -value
-                                                          : value);
+                input->channelNames.append(QStringLiteral("Ch%1").arg(c));
+                input->channels.insert(input->channelNames.last(),
+                                       columnOf(values.at(c) + Doubles{notANumber}));
             }
-        }
-        const QSharedPointer<RawInput> input = storedTable(time, values);
-        const QString target = work.filePath(QStringLiteral("exported/%1.csv").arg(rows));
-        QString error;
-        QVERIFY2(exportCsv(*input, target, &error), qPrintable(error));
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.size(), rows + 2); // the header, the rows, the empty piece after the last LF
-        QCOMPARE(lines.first(), (QStringList{"time"} + input->channelNames).join(',').toUtf8());
-        QVERIFY(lines.last().isEmpty());
-        for (int row = 0; row < rows; ++row) {
-            const QList<QByteArray> fields = lines.at(row + 1).split(',');
-            QCOMPARE(fields.size(), channels + 1);
-            for (int c = 0; c <= channels; ++c) {
-                const double value = c == 0 ? time.at(row) : values.at(c - 1).at(row);
-                bool isNumber = false;
-                QVERIFY2(bitEqual(fields.at(c).toDouble(&isNumber), value) && isNumber &&
-                             fields.at(c).size() <= QByteArray::number(value, 'g', 17).size(),
-                         fields.at(c));
+            const QString target = work.filePath(QStringLiteral("exported/%1.csv").arg(rows));
+            QString error;
+            QVERIFY2(exportCsv(*input, target, &error), qPrintable(error));
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            QCOMPARE(lines.size(),
+                     rows + 2); // the header, the rows, the empty piece after the last LF
+            QCOMPARE(lines.first(), (QStringList{"time"} + input->channelNames).join(',').toUtf8());
+            QVERIFY(lines.last().isEmpty());
+            for (int row = 0; row < rows; ++row) {
+                const QList<QByteArray> fields = lines.at(row + 1).split(',');
+                QCOMPARE(fields.size(), channels + 1);
+                for (int c = 0; c <= channels; ++c) {
+                    const double value = c == 0 ? time.at(row) : values.at(c - 1).at(row);
+                    bool isNumber = false;
+                    QVERIFY2(bitEqual(fields.at(c).toDouble(&isNumber), value) && isNumber &&
+                                 fields.at(c).size() <= QByteArray::number(value, 'g', 17).size(),
+                             fields.at(c));
+                }
             }
+            input->channelNames.append("Lost");
+            QVERIFY(!exportCsv(*input, work.filePath("refused/a.csv"), &error));
+            QCOMPARE(error, QStringLiteral("the stored data lack the channel Lost"));
+            QVERIFY(!QFileInfo::exists(work.filePath("refused")));
         }
-        input->channelNames.append("Lost");
-        QVERIFY(!exportCsv(*input, work.filePath("refused/a.csv"), &error));
-        QCOMPARE(error, QStringLiteral("the stored data lack the channel Lost"));
-        QVERIFY(!QFileInfo::exists(work.filePath("refused")));
-    }
-
-    void outputPaths_data()
-    {
-        QTest::addColumn<QStringList>("inputs"); // "name/" is a folder made, not an input
-        QTest::addColumn<QString>("exportDir");
-        QTest::addColumn<QString>("plot");     // --plot, and after a colon --plot-format
-        QTest::addColumn<QString>("expected"); // the last input's outputs, or the problem; $: here
-
-        struct Row
-        {
-            const char *name;
-            QStringList inputs;
-            QString exportDir, plot, expected;
-        };
-        const QString twoForOne = "--plot $/a.png names one picture, but 2 files are imported: "
-                                  "name a folder instead";
-        const QList<Row> rows{
-            {"batches keep apart",
-             {"a.b/001.d/001.csv", "b.b/001.d/001.csv"},
-             "out",
-             "pics",
-             "$/out/b.b/001.d/001.csv $/pics/b.b/001.d/001.png png"},
-            {"one file, a picture named in capitals",
-             {"in/Run.7.csv"},
-             "out/",
-             "in/p.SVG",
-             "$/out/Run.7.csv $/in/p.SVG svg"},
-            {"svg pictures in a folder", {"Run.7.csv"}, "", "pics:svg", "$/pics/Run.7.svg svg"},
-            {"a folder named like a picture",
-             {"x.csv", "dir.png/"},
-             "",
-             "dir.png",
-             "$/dir.png/x.png png"},
-            {"one picture named for two files", {"x.csv", "y.csv"}, "", "a.png", twoForOne},
-            {"format contradicts the name",
-             {"x.csv"},
-             "",
-             "a.png:svg",
-             "--plot-format svg contradicts the picture name $/a.png"},
-            {"two inputs, one output",
-             {"a/x.csv", "a/x.CSV"},
-             "out",
-             "",
-             "$/a/x.csv and $/a/x.CSV would both be written to $/out/x.csv"},
-            {"export onto the inputs",
-             {"x.csv"},
-             ".",
-             "",
-             "$/x.csv: the output $/x.csv is one of the inputs and would replace it"},
-            {"output is a folder",
-             {"x.csv", "out/x.csv/"},
-             "out",
-             "",
-             "$/x.csv: the output $/out/x.csv is a folder"},
-            {"export onto a file",
-             {"x.csv"},
-             "x.csv",
-             "",
-             "--export $/x.csv: $/x.csv is a file, not a folder"},
-            {"export below a missing folder",
-             {"x.csv"},
-             "no/out",
-             "",
-             "--export $/no/out: the folder $/no does not exist"},
-            {"picture in a missing folder",
-             {"x.csv"},
-             "",
-             "no/p.png",
-             "--plot $/no/p.png: the folder $/no does not exist"},
-            {"pictures onto a file",
-             {"x.csv"},
-             "",
-             "x.csv",
-             "--plot $/x.csv: $/x.csv is a file, not a folder"},
-        };
-        for (const Row &row : rows)
-            QTest::newRow(row.name) << row.inputs << row.exportDir << row.plot << row.expected;
     }
 
     // Outputs go at the inputs' paths below the inputs' common folder; what cannot be written
     // as asked is found before anything is written, and nothing is created.
     void outputPaths()
     {
-        QFETCH(QStringList, inputs);
-        QFETCH(QString, exportDir);
-        QFETCH(QString, plot);
-        QFETCH(QString, expected);
-        const QString here = work.filePath("outputs/" + QString(QTest::currentDataTag()));
-        QStringList files;
-        for (const QString &input : inputs) {
-            if (input.endsWith('/'))
-                QDir().mkpath(here + '/' + input);
-            else
-                files << writeFileBelow(here, input, "");
+        // The inputs ("name/": a folder made), --export, --plot (a colon: then --plot-format),
+        // the last input's outputs or the problem; $ stands for the folder of the row.
+        const QStringList rows{
+            "a.b/001.d/001.csv,b.b/001.d/001.csv|out|pics|$/out/b.b/001.d/001.csv "
+            "$/pics/b.b/001.d/001.png png",
+            "in/Run.7.csv|out/|in/p.SVG|$/out/Run.7.csv $/in/p.SVG svg",
+            "Run.7.csv||pics:svg|$/pics/Run.7.svg svg",
+            "x.csv,dir.png/||dir.png|$/dir.png/x.png png",
+            "x.csv,y.csv||a.png|--plot $/a.png names one picture, but 2 files are imported: name a "
+            "folder instead",
+            "x.csv||a.png:svg|--plot-format svg contradicts the picture name $/a.png",
+            "a/x.csv,a/x.CSV|out||$/a/x.csv and $/a/x.CSV would both be written to $/out/x.csv",
+            "x.csv|.||$/x.csv: the output $/x.csv is one of the inputs and would replace it",
+            "x.csv,out/x.csv/|out||$/x.csv: the output $/out/x.csv is a folder",
+            "x.csv|x.csv||--export $/x.csv: $/x.csv is a file, not a folder",
+            "x.csv|no/out||--export $/no/out: the folder $/no does not exist",
+            "x.csv||no/p.png|--plot $/no/p.png: the folder $/no does not exist",
+            "x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder"};
+        for (const QString &row : rows) {
+            const QString here = work.filePath("outputs/" + QString::number(rows.indexOf(row)));
+            const QString exportDir = row.section('|', 1, 1), plot = row.section('|', 2, 2);
+            QStringList files;
+            for (const QString &input : row.section('|', 0, 0).split(',')) {
+                if (input.endsWith('/'))
+                    QDir().mkpath(here + '/' + input);
+                else
+                    files << writeFileBelow(here, input, "");
+            }
+            const QStringList before =
+                QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+            const QDir folder = commonFolder(files);
+            ToolOptions options;
+            options.plotTarget = plot.isEmpty() ? QString() : here + '/' + plot.section(':', 0, 0);
+            options.plotFormat = plot.section(':', 1);
+            QString problem;
+            const auto plots = plot.isEmpty()
+                                   ? std::nullopt
+                                   : PlotTarget::resolve(options, files.size(), folder, &problem);
+            const QString exported = exportDir.isEmpty() ? QString() : here + '/' + exportDir;
+            if (problem.isEmpty())
+                problem = outputProblem(files, exported, folder, plots);
+            if (problem.isEmpty() && !exported.isEmpty())
+                problem = mirroredPath(exported, folder, files.last(), ".csv");
+            if (plots && !problem.startsWith('-'))
+                problem += ' ' + plots->pathFor(files.last()) +
+                           (plots->style().format == PictureFormat::Svg ? " svg" : " png");
+            QCOMPARE(row.section('|', 0, 2) + ' ' + problem.trimmed(),
+                     row.section('|', 0, 2) + ' ' +
+                         row.section('|', 3).replace('$', QDir::cleanPath(here)));
+            QCOMPARE(QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         }
-        const QStringList before = QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        const QDir folder = commonFolder(files);
-        ToolOptions options;
-        options.plotTarget = plot.isEmpty() ? QString() : here + '/' + plot.section(':', 0, 0);
-        options.plotFormat = plot.section(':', 1);
-        QString problem;
-        const auto plots = plot.isEmpty()
-                               ? std::nullopt
-                               : PlotTarget::resolve(options, files.size(), folder, &problem);
-        const QString exported = exportDir.isEmpty() ? QString() : here + '/' + exportDir;
-        if (problem.isEmpty())
-            problem = outputProblem(files, exported, folder, plots);
-        if (problem.isEmpty() && !exported.isEmpty())
-            problem = mirroredPath(exported, folder, files.last(), ".csv");
-        if (plots && !problem.startsWith('-'))
-            problem += ' ' + plots->pathFor(files.last()) +
-                       (plots->style().format == PictureFormat::Svg ? " svg" : " png");
-        QCOMPARE(problem.trimmed(), QString(expected).replace('$', QDir::cleanPath(here)));
-        QCOMPARE(QDir(here).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
     }
 
     // -----------------------------------------------------------------------------------------
     // The plot
 
-    void decadeRange_data()
-    {
-        QTest::addColumn<QVector<Doubles>>("columns");
-        QTest::addColumn<QPoint>("decades"); // lowest, highest
-        QTest::addColumn<QPointF>("linear"); // low, high
-
-        const double infinity = std::numeric_limits<double>::infinity();
-        QTest::newRow("counts from 200 to 8e5")
-            << QVector<Doubles>{{200, 8e5}} << QPoint(2, 6) << QPointF(0, 8e5);
-        QTest::newRow("a zero adds the decade below")
-            << QVector<Doubles>{{0, 200}} << QPoint(1, 3) << QPointF(0, 200);
-        QTest::newRow("a negative like a zero")
-            << QVector<Doubles>{{230, -45}} << QPoint(1, 3) << QPointF(-50, 250);
-        QTest::newRow("over all columns")
-            << QVector<Doubles>{{10}, {1e4}} << QPoint(1, 4) << QPointF(0, 1e4);
-        QTest::newRow("not finite")
-            << QVector<Doubles>{{notANumber, infinity, 50}} << QPoint(1, 2) << QPointF(0, 50);
-        QTest::newRow("no positive value")
-            << QVector<Doubles>{{0, 0}} << QPoint(0, 1) << QPointF(0, 1);
-        QTest::newRow("the top twelve decades")
-            << QVector<Doubles>{{1e-3, 1e12}} << QPoint(0, 12) << QPointF(0, 1e12);
-    }
-
     // The axis of a picture holds every value: whole decades, with one below for zeros, or a
     // linear range from zero in steps of 1, 2 or 5 times a power of ten.
     void decadeRange()
     {
-        QFETCH(QVector<Doubles>, columns);
-        QFETCH(QPoint, decades);
-        QFETCH(QPointF, linear);
-        QVector<Column> held;
-        QVector<const Column *> pointers;
-        for (const Doubles &values : qAsConst(columns))
-            held.append(columnOf(values));
-        for (const Column &column : qAsConst(held))
-            pointers.append(&column);
-        const DecadeRange range = decadeRangeOf(pointers);
-        QCOMPARE(QPoint(range.lowest, range.highest), decades);
-        const LinearRange linearRange = linearRangeOf(pointers, 6);
-        QCOMPARE(QPointF(linearRange.low, linearRange.high), linear);
+        const double infinity = std::numeric_limits<double>::infinity();
+        const QList<std::tuple<QVector<Doubles>, QPoint, QPointF>> rows{
+            {{{200, 8e5}}, {2, 6}, {0, 8e5}},
+            {{{0, 200}}, {1, 3}, {0, 200}},
+            {{{230, -45}}, {1, 3}, {-50, 250}},
+            {{{10}, {1e4}}, {1, 4}, {0, 1e4}},
+            {{{notANumber, infinity, 50}}, {1, 2}, {0, 50}},
+            {{{0, 0}}, {0, 1}, {0, 1}},
+            {{{1e-3, 1e12}}, {0, 12}, {0, 1e12}}};
+        for (const auto &[columns, decades, linear] : rows) {
+            QVector<Column> held;
+            QVector<const Column *> pointers;
+            for (const Doubles &values : columns)
+                held.append(columnOf(values));
+            for (const Column &column : qAsConst(held))
+                pointers.append(&column);
+            const DecadeRange range = decadeRangeOf(pointers);
+            const LinearRange linearRange = linearRangeOf(pointers, 6);
+            QCOMPARE(QPoint(range.lowest, range.highest), decades);
+            QCOMPARE(QPointF(linearRange.low, linearRange.high), linear);
+        }
     }
 
     // Ticks at 1, 2 or 5 times a power of ten, no more than wanted, with the decimals they need;
@@ -856,35 +663,6 @@ private slots:
                           linear.y(1e9)}),
                  Doubles({550, 450, 300, 50, 550, 50}));
         QCOMPARE(PlotMapping(QRectF(0, 0, 100, 100), 0, DecadeRange{}).x(0.5), 50.0);
-    }
-
-    void decimatedTrace_data()
-    {
-        QTest::addColumn<Doubles>("time");
-        QTest::addColumn<Doubles>("values");
-        QTest::addColumn<QPolygonF>("expected");
-
-        // Ten pixel columns of 1 s from 100 s on; y 100 at 1, 50 at 10, 0 at 100.
-        using Points = QVector<QPointF>;
-        QTest::newRow("a spike within a column is kept")
-            << Doubles{100.1, 100.2, 100.3, 100.4, 105.5} << Doubles{10, 100, 1, 10, 10}
-            << QPolygonF(Points{{0.5, 50}, {0.5, 0}, {0.5, 100}, {5.5, 50}});
-        QTest::newRow("a rise within a column, constant in the next")
-            << Doubles{100.1, 100.2, 100.3, 101.1, 101.2} << Doubles{1, 10, 100, 10, 10}
-            << QPolygonF(Points{{0.5, 100}, {0.5, 100}, {0.5, 0}, {0.5, 0}, {1.5, 50}});
-        QTest::newRow("rows that are not finite are left out")
-            << Doubles{100.5, notANumber, 102.5, 103.5}
-            << Doubles{1, 10, 100, std::numeric_limits<double>::infinity()}
-            << QPolygonF(Points{{0.5, 100}, {2.5, 0}});
-    }
-
-    void decimatedTrace()
-    {
-        QFETCH(Doubles, time);
-        QFETCH(Doubles, values);
-        QFETCH(QPolygonF, expected);
-        const PlotMapping mapping(QRectF(0, 0, 10, 100), 10, DecadeRange{0, 2});
-        QCOMPARE(::decimatedTrace(columnOf(time), columnOf(values), 100, mapping), expected);
     }
 
     // Sixty channels, sixty lines; the dashes are as long in the legend's thick line as in the
@@ -935,7 +713,8 @@ private slots:
         QFETCH(bool, linear);
         QFETCH(QStringList, texts);
         QSettings().setValue("importMachineName", "Lab ICP");
-        ExportText text = ExportText().named(picture.left(2).toUtf8());
+        ExportText text;
+        text.acquisition = picture.left(2).toUtf8();
         const bool svg = picture.endsWith(".svg");
         text.channelHeader = svg ? "Time [Sec],Ti48 -> 64,Sr88 -> 88" : text.channelHeader;
         text.unit = "Counts";
@@ -997,8 +776,6 @@ private slots:
             "Time zone: " + timeZoneInUse() + " (times are read and shown in it)\n\n";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: tessel-import [options]"
                                 << "";
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "tessel-import 2.0\n"
-                                   << "";
         QTest::newRow("--list-importers")
             << QStringList{"--list-importers"} << 0
             << "AgilentImporter\n  description:    Imports data generated by agilent "
@@ -1010,9 +787,6 @@ private slots:
                                   << "";
         QTest::newRow("no plug-in folder") << QStringList{"--plugin-dir", refused} << 2 << ""
                                            << "no plug-in folder " + refused;
-        QTest::newRow("no plug-in in the folder")
-            << QStringList{"--plugin-dir", batchFolder} << 2 << ""
-            << "no importer plug-ins in " + batchFolder;
         QTest::newRow("usage error")
             << QStringList{"--timezone", "Mars/Olympus"} << 2 << ""
             << "--timezone Mars/Olympus: no such time zone; give a name "
@@ -1094,7 +868,6 @@ private slots:
 
         QTest::newRow("the computer's zone, one by one") << "" << 1;
         QTest::newRow("Sydney, three at once") << "Australia/Sydney" << 3;
-        QTest::newRow("UTC, two at once") << "UTC" << 2;
         QTest::newRow("Kathmandu, three at once") << "Asia/Kathmandu" << 3;
     }
 
@@ -1147,18 +920,6 @@ private slots:
         written.sort();
         outputs.sort();
         QCOMPARE(written, outputs);
-        QFile table(out + "/tables/0/f0.csv");
-        QVERIFY(table.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = table.readAll().split('\n');
-        QCOMPARE(lines.size(), ExportText().rowCount + 2);
-        const qint64 start =
-            QDateTime(acquired.date(), QTime(19, 24, 29), timeZone).toSecsSinceEpoch();
-        for (int row = 0; row < ExportText().rowCount; ++row) {
-            const QList<QByteArray> values = lines.at(row + 1).split(',');
-            const QList<QByteArray> read = ExportText::generatedRow(row, 4).split(',');
-            for (int c = 0; c < 5; ++c)
-                QVERIFY(bitEqual(values.at(c).toDouble(), read.at(c).toDouble() + (c ? 0 : start)));
-        }
     }
 };
 
