@@ -37,8 +37,8 @@ void readShiftedHeadings(const QString &text, ChannelHeader &header)
         if (match.hasMatch()) {
             const QString mass = match.captured(QStringLiteral("mass"));
             const QString finalMass = match.captured(QStringLiteral("final_mass"));
-            header.names.append(shiftedChannelName(
-                taken, match.captured(QStringLiteral("symbol")), mass, finalMass));
+            header.names.append(shiftedChannelName(taken, match.captured(QStringLiteral("symbol")),
+                                                   mass, finalMass));
             header.massPairs.append({mass, finalMass});
         } else if (const QString name = heading.simplified(); !name.isEmpty()) {
             const QString mass = plain.match(name).captured(1);
