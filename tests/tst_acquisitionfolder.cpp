@@ -116,6 +116,7 @@ void TestAcquisitionFolder::folderImport_data()
         false);
     row("empty AcqTime", field("AcqTime", ""), false);
     row("AcqTime with a blank instead of T", field("AcqTime", "2020-11-18 13:24:29"), false);
+    row("AcqTime with hour 25", field("AcqTime", "2020-11-18T25:24:29Z"), false);
     row("no AcqTime field", field("AcqTime", {}), false);
     row("label preference in lower case: folder not used", {}, false,
         {"agilentXMLLabelField=use comment field"});

@@ -12,6 +12,7 @@ class TestCore : public QObject
 private slots:
     void dataStoreRefusesInconsistentInput_data();
     void dataStoreRefusesInconsistentInput();
+    void dataStoreMemoryLimit();
     void dataStoreKeepsIndependentCopies();
     void logRecordsAndNotifies();
     void convertTimeStamp_data();
@@ -50,7 +51,12 @@ void TestCore::dataStoreRefusesInconsistentInput_data()
         << Fault([](StoreInput &input) { input.na.resize(2); });
     QTest::newRow("time column longer than the row count")
         << Fault([](StoreInput &input) { input.time.resize(4); });
-    QTest::newRow("row count zero") << Fault([](StoreInput &input) { input.rowCount = 0; });
+    QTest::newRow("row count zero, columns empty") << Fault([](StoreInput &input) {
+        input.rowCount = 0;
+        input.li.reset();
+        input.na.reset();
+        input.time.reset();
+    });
     QTest::newRow("no time column")
         << Fault([](StoreInput &input) { input.timePointer = nullptr; });
     QTest::newRow("null channel column")
@@ -66,6 +72,16 @@ void TestCore::dataStoreRefusesInconsistentInput()
     DataManager store;
     QCOMPARE(input.addTo(store), !fault);
     QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
+}
+
+// Three columns (time and two channels) of three doubles: 72 bytes.
+void TestCore::dataStoreMemoryLimit()
+{
+    for (const qint64 limit : {qint64(71), qint64(72)}) {
+        DataManager store;
+        store.setMemoryLimit(limit);
+        QCOMPARE(StoreInput().addTo(store), limit == 72);
+    }
 }
 
 void TestCore::dataStoreKeepsIndependentCopies()
@@ -141,6 +157,7 @@ void TestCore::convertTimeStamp_data()
     row("invalid: three-digit year", "12 03 202 14 05 33", "");
     row("invalid: two month names", "Oct Nov 2020 14 05 33", "");
     row("invalid: word that is no month", "Foo 12 2020 14 05 33", "");
+    row("invalid: signed day", "+5 12 2020 14 05 33", "");
     row("invalid: format without a year", "12 03 2020 14 05 33", "", "dd MM hh mm ss");
 }
 
