@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# The tests' share of the code: non-blank lines of the C++ sources (.cpp, .h) in tests/ and fuzz/
+# against those of src/, tools/, bench/, tests/ and fuzz/ together.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+lines() { git ls-files -- "${@/%//*.cpp}" "${@/%//*.h}" | xargs cat | grep -cv '^[[:space:]]*$'; }
+tests=$(lines tests fuzz)
+all=$(lines src tools bench tests fuzz)
+awk -v t="$tests" -v a="$all" 'BEGIN { printf "tests %d of %d non-blank lines: %.1f %%\n", t, a, 100 * t / a }'
