@@ -31,6 +31,9 @@ private slots:
     void clockChange_data();
     void clockChange();
     void monthFirstStampBesideBatchLog();
+    void batchPlacesNeedABatchFolder();
+    void batchLogCsvCells_data();
+    void batchLogCsvCells();
 
 private:
     // Writes the acquisition into a folder of its own; answers the export's path.
@@ -117,6 +120,8 @@ void TestAcquisitionFolder::folderImport_data()
     row("empty AcqTime", field("AcqTime", ""), false);
     row("AcqTime with a blank instead of T", field("AcqTime", "2020-11-18 13:24:29"), false);
     row("AcqTime with hour 25", field("AcqTime", "2020-11-18T25:24:29Z"), false);
+    row("AcqTime with a blank instead of T, Z kept", field("AcqTime", "2020-11-18 13:24:29Z"),
+        false);
     row("no AcqTime field", field("AcqTime", {}), false);
     row("label preference in lower case: folder not used", {}, false,
         {"agilentXMLLabelField=use comment field"});
@@ -224,6 +229,11 @@ void TestAcquisitionFolder::channels_data()
         << QByteArray("Time [Sec],Na23,Li7") << QByteArray("0.5,23,7") << QStringList{"Li7", "Mg24"}
         << QStringList() << Values{23, 7}
         << "Only in the method: Mg24. Only in the channel header: Na23.";
+    QTest::newRow("the lowest method channel on one side only")
+        << Method{{"Li", "7", "", "0.01"}, {"Na", "23", "", "0.02"}}
+        << QByteArray("Time [Sec],Na23,Mg24") << QByteArray("0.5,23,24")
+        << QStringList{"Li7", "Na23"} << QStringList() << Values{23, 24}
+        << "Only in the method: Li7. Only in the channel header: Mg24.";
     QTest::newRow("a channel more in the method: by position, both counts in the warning")
         << Method{{"Na", "23", "", "0.002"}, {"Li", "7", "", "0.005"}, {"Mg", "24", "", "0.01"}}
         << QByteArray("Time [Sec],Li7,Na23") << QByteArray("0.5,1,2")
@@ -408,6 +418,11 @@ void TestAcquisitionFolder::batchLayouts()
     QCOMPARE(stored->dwellTimes, (QList<float>{0.002f, 0.005f}));
     QVERIFY(folder.value("methodFile").toString().endsWith("demo.b/Method/AcqMethod.xml"));
     QCOMPARE(folder.value("instrumentFile").toString().isEmpty(), devices.isEmpty());
+    const QString instrumentNote =
+        "Instrument name from " + folder.value("instrumentFile").toString();
+    QCOMPARE(std::count_if(TsLog().entries().cbegin(), TsLog().entries().cend(),
+                           [&](const LogEntry &e) { return e.message == instrumentNote; }),
+             devices.isEmpty() ? 0 : 1);
     const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
     QCOMPARE(acquired, instant);
     QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
@@ -502,6 +517,46 @@ void TestAcquisitionFolder::monthFirstStampBesideBatchLog()
         importer.property("importReport").toMap().value("dayMonthCheck").toMap();
     QCOMPARE(check.value("suggestedDateFormat").toString(), QString("MM dd yyyy hh mm ss"));
     QCOMPARE(check.value("swappedStart").toDateTime().date(), QDate(2026, 2, 9));
+}
+
+// The batch's method and logs count only when the acquisition stands in a ".b" folder.
+void TestAcquisitionFolder::batchPlacesNeedABatchFolder()
+{
+    Acquisition acquisition;
+    acquisition.layout = Layout::BatchXml;
+    const QString path = write(acquisition);
+    QDir batch = QFileInfo(path).dir();
+    batch.cdUp();
+    QVERIFY(QDir().rename(batch.path(), batch.path() + "-renamed"));
+    AgilentImporter importer;
+    importer.fileName = QString(path).replace("demo.b", "demo.b-renamed");
+    importer.importData(true);
+    const auto stored = Session()->data()->rawInputFor(importer.fileName);
+    QVERIFY(stored);
+    QVERIFY(stored->dwellTimes.isEmpty());
+    QVERIFY(!importer.property("importReport").toMap().contains("batchLog"));
+}
+
+void TestAcquisitionFolder::batchLogCsvCells_data()
+{
+    QTest::addColumn<QByteArray>("row");    // under "#,File Name,Sample Name,Comment"
+    QTest::addColumn<QStringList>("cells"); // data file, sample name, comment
+    QTest::newRow("last cell without a comma after it")
+        << QByteArray("1,D:\\b.b\\a.d,S1,spot 3") << QStringList{"D:\\b.b\\a.d", "S1", "spot 3"};
+    QTest::newRow("quoted cell with a comma and doubled quotes, - for empty")
+        << QByteArray("1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-")
+        << QStringList{"D:\\b.b\\a.d", "x, \"y\"", ""};
+}
+
+void TestAcquisitionFolder::batchLogCsvCells()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QStringList, cells);
+    const QVector<BatchLogEntry> entries =
+        readBatchLogCsv("\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + row + "\r\n");
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE((QStringList{entries.at(0).dataFile, entries.at(0).sampleName, entries.at(0).comment}),
+             cells);
 }
 
 QTEST_GUILESS_MAIN(TestAcquisitionFolder)

@@ -451,6 +451,7 @@ void TestAgilentImport::stampLineChoice_data()
         << acquiredTimeOption << QString();
     QTest::newRow("other option: empty text") << acquired << "Use Acquired"
                                               << "";
+    QTest::newRow("Printed: the word ends the text") << QByteArray("x\nPrinted:") << printed << "";
 }
 
 void TestAgilentImport::stampLineChoice()

@@ -74,7 +74,8 @@ void TestCore::dataStoreRefusesInconsistentInput()
     QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
 }
 
-// Three columns (time and two channels) of three doubles: 72 bytes.
+// Three columns (time and two channels) of three doubles: 72 bytes. A table of one row is as
+// good as any.
 void TestCore::dataStoreMemoryLimit()
 {
     for (const qint64 limit : {qint64(71), qint64(72)}) {
@@ -82,6 +83,12 @@ void TestCore::dataStoreMemoryLimit()
         store.setMemoryLimit(limit);
         QCOMPARE(StoreInput().addTo(store), limit == 72);
     }
+    StoreInput oneRow;
+    oneRow.rowCount = 1;
+    for (Column *column : {&oneRow.li, &oneRow.na, &oneRow.time})
+        column->resize(1);
+    DataManager store;
+    QVERIFY(oneRow.addTo(store));
 }
 
 void TestCore::dataStoreKeepsIndependentCopies()
@@ -96,8 +103,19 @@ void TestCore::dataStoreKeepsIndependentCopies()
     QVERIFY(kept);
     QCOMPARE(kept->channels.value(QStringLiteral("Li7"))[1], 42.5);
     QCOMPARE(kept->rowCount, 3);
+    // Forgetting a file drops its records and keeps every other file's.
+    for (const char *path : {"/data/run.csv", "/data/other.csv"}) {
+        const QDir location{QString::fromLatin1(path)};
+        store.appendFileToFileList(QSharedPointer<TesselImportedFile>::create(
+            QDateTime(), QDateTime(), location, QDateTime()));
+        store.appendSampleToSampleList(QSharedPointer<TesselSampleMetaData>::create(
+            QStringLiteral("S"), QDateTime(), QDateTime(), location));
+    }
     store.forgetFile(QStringLiteral("/data/run.csv"));
     QVERIFY(!store.rawInputFor(QStringLiteral("/data/run.csv")));
+    QCOMPARE(store.files().size(), 1);
+    QCOMPARE(store.files().at(0)->location, QDir(QStringLiteral("/data/other.csv")));
+    QCOMPARE(store.samples().size(), 1);
 }
 
 void TestCore::logRecordsAndNotifies()
