@@ -186,6 +186,7 @@ struct AgilentImporter::ImportRun
     QString unit;
     std::optional<DayMonthFinding> dayMonth;
     QString dayMonthWarning;
+    QString stamp; // the export's normalised time stamp, once the start is read from it
     QVariantMap preferencesUsed;
 
     // A preference's value, read at the moment of use and remembered for the report.
@@ -440,6 +441,7 @@ QDateTime AgilentImporter::getDateTimeFromCSV(ImportRun &run)
                            "clock shows that much later.")
                 .arg(stamp.normalised, fileName, stamp.reading.time.toString(Qt::ISODate)),
             warningOrigin(stampStage), now());
+    run.stamp = stamp.normalised;
     return stamp.reading.time;
 }
 
@@ -450,10 +452,7 @@ void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
     if (!run.folder.record || run.timeLineOption.contains(QLatin1String("XML")))
         return;
     const QString format = run.preference(AgilentPreference::dateFormat);
-    const ExportStamp stamp =
-        readExportStamp(run.lines->content(), run.lines->separator(), run.timeLineOption, format);
-    run.dayMonth =
-        checkDayAndMonth(stamp.normalised, format, run.start, run.folder.record->acquired);
+    run.dayMonth = checkDayAndMonth(run.stamp, format, run.start, run.folder.record->acquired);
     if (!run.dayMonth)
         return;
     const DayMonthFinding &finding = *run.dayMonth;
@@ -463,7 +462,7 @@ void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
                        "read with day and month swapped it is %7, which agrees. Set "
                        "agilentDateFormat to \"%8\" to read it right; the import keeps the "
                        "first reading.")
-            .arg(stamp.normalised, fileName, finding.exportStart.toString(Qt::ISODate), format,
+            .arg(run.stamp, fileName, finding.exportStart.toString(Qt::ISODate), format,
                  finding.acquisitionInstant.toString(Qt::ISODate), run.folder.record->file,
                  finding.swappedStart.toString(Qt::ISODate), finding.suggestedDateFormat);
     TsLog().warningWithOrigin(run.dayMonthWarning, warningOrigin(importStage), now());
