@@ -7,13 +7,11 @@
 #include "filelines.h"
 #include "fuzzsupport.h"
 #include "numberparser.h"
+#include "plainreading.h"
 #include "timestamptext.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -21,20 +19,6 @@ namespace {
 // Longer inputs would make the regular-expression reference the slow part of the run.
 const int maxReferenceLength = 4096;
 const int maxCheckedFields = 64;
-
-int expressionCount(const QByteArray &text)
-{
-    static const QRegularExpression expression(QStringLiteral("(?<=\\W)[\\d.]+,[\\d.]+[\\r\\n]"));
-    int count = 0;
-    for (auto it = expression.globalMatch(QString::fromUtf8(text)); it.hasNext(); it.next())
-        ++count;
-    return count;
-}
-
-bool sameDouble(double a, double b)
-{
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 void checkRowCount(const QByteArray &input)
 {

@@ -5,6 +5,7 @@
 #include "abstractimporter.h"
 #include "datamanager.h"
 #include "log.h"
+#include "plainreading.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -278,11 +279,6 @@ inline double localSeconds(int y, int mo, int d, int h, int mi, int s)
 inline double usualStart()
 {
     return localSeconds(2020, 11, 18, 14, 24, 29);
-}
-
-inline bool sameDouble(double a, double b)
-{
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 inline QStringList pairTexts(const MassPairList &pairs)

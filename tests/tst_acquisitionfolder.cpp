@@ -24,8 +24,6 @@ private slots:
     void channels_data();
     void channels();
     void secondImportHandsOnItsOwnProperties();
-    void bundledExamples_data();
-    void bundledExamples();
     void batchLayouts_data();
     void batchLayouts();
     void clockChange_data();
@@ -57,26 +55,19 @@ void TestAcquisitionFolder::folderName_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
-    QTest::newRow("CR LF after the name") << "D:\\DATA\\b.b\\run1.d\r\n"
-                                          << "run1.d";
-    QTest::newRow("comma, CR LF") << "D:\\DATA\\b.b\\run1.d,\r\n"
-                                  << "run1.d";
-    QTest::newRow("two commas, CR LF") << "D:\\DATA\\b.b\\run1.d,,\r\n"
-                                       << "";
-    QTest::newRow("two commas, LF") << "D:\\DATA\\b.b\\run1.d,,\n"
-                                    << "run1.d";
-    QTest::newRow("backslash after the folder") << "D:\\DATA\\run1.d\\"
-                                                << "run1.d";
-    QTest::newRow("blanks, plus and hyphen") << "D:\\x\\Au-Cd ionic+2.d"
-                                             << "Au-Cd ionic+2.d";
-    QTest::newRow("forward slashes") << "D:/DATA/b.b/run1.d"
-                                     << "";
-    QTest::newRow("non-ASCII letter") << "D:\\DATA\\mesur\xc3\xa9.d"
-                                      << "";
-    QTest::newRow("upper-case D") << "C:\\DATA\\STD-3.D\r\n"
-                                  << "";
-    QTest::newRow("a file, not a folder") << "D:\\DATA\\run1.csv"
-                                          << "";
+    const auto row = [](const char *name, const char *text, const char *folder) {
+        QTest::newRow(name) << QString::fromUtf8(text) << folder;
+    };
+    row("CR LF after the name", "D:\\DATA\\b.b\\run1.d\r\n", "run1.d");
+    row("comma, CR LF", "D:\\DATA\\b.b\\run1.d,\r\n", "run1.d");
+    row("two commas, CR LF", "D:\\DATA\\b.b\\run1.d,,\r\n", "");
+    row("two commas, LF", "D:\\DATA\\b.b\\run1.d,,\n", "run1.d");
+    row("backslash after the folder", "D:\\DATA\\run1.d\\", "run1.d");
+    row("blanks, plus and hyphen", "D:\\x\\Au-Cd ionic+2.d", "Au-Cd ionic+2.d");
+    row("forward slashes", "D:/DATA/b.b/run1.d", "");
+    row("non-ASCII letter", "D:\\DATA\\mesur\xc3\xa9.d", "");
+    row("upper-case D", "C:\\DATA\\STD-3.D\r\n", "");
+    row("a file, not a folder", "D:\\DATA\\run1.csv", "");
 }
 
 void TestAcquisitionFolder::folderName()
@@ -103,8 +94,7 @@ void TestAcquisitionFolder::folderImport_data()
     const auto field = [](const QByteArray &name, const QByteArray &value) {
         return [=](Acquisition &a) { a.setField(name, value); };
     };
-    row(
-        "matching folder", [](Acquisition &) {}, true);
+    row("matching folder", {}, true);
     row(
         "no AcqData folder: sample information beside the export",
         [](Acquisition &a) { a.acqDataFolder = false; }, true);
@@ -181,6 +171,24 @@ void TestAcquisitionFolder::folderImport()
     }
 }
 
+namespace {
+// A method channel as "Pb208/0.01" (symbol, m/z, dwell time) or, mass-shifted, as
+// "Ti48>64/0.01" (symbol, pre-shift mass, m/z, dwell time).
+QList<MethodChannel> methodOf(const QString &text)
+{
+    static const QRegularExpression channel(
+        QStringLiteral("([A-Z][a-z]?)(\\d+)(?:>(\\d+))?/(\\S+)"));
+    QList<MethodChannel> method;
+    for (auto it = channel.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        const bool shifted = m.capturedLength(3) > 0;
+        method.append({m.captured(1), m.captured(shifted ? 3 : 2),
+                       shifted ? m.captured(2) : QString(), m.captured(4)});
+    }
+    return method;
+}
+} // namespace
+
 void TestAcquisitionFolder::channels_data()
 {
     QTest::addColumn<QList<MethodChannel>>("method");
@@ -188,59 +196,46 @@ void TestAcquisitionFolder::channels_data()
     QTest::addColumn<QByteArray>("row");
     QTest::addColumn<QStringList>("channels");
     QTest::addColumn<QStringList>("pairs");
-    QTest::addColumn<QList<double>>("values"); // the first row, by channel
-    QTest::addColumn<QString>("warning");      // the one warning, as warningMatches() reads it
-    using Method = QList<MethodChannel>;
-    using Values = QList<double>;
+    QTest::addColumn<QString>("values");  // the first row, by channel
+    QTest::addColumn<QString>("warning"); // the one warning, as warningMatches() reads it
+    const auto row = [](const char *name, const char *method, const QByteArray &header,
+                        const QByteArray &row, const char *channels, const char *pairs,
+                        const char *values, const QString &warning = {}) {
+        const auto list = [](const char *items) {
+            return QString::fromLatin1(items).split(',', Qt::SkipEmptyParts);
+        };
+        QTest::newRow(name) << methodOf(method) << header << row << list(channels) << list(pairs)
+                            << values << warning;
+    };
     const QByteArray unread = "not a channel header";
-    QTest::newRow("header not read: single quadrupole by m/z")
-        << Method{{"Pb", "208", "", "0.01"}, {"Li", "7", "", "0.02"}, {"In", "115", "", "0.03"}}
-        << unread << QByteArray("0.5,1,2,3") << QStringList{"Li7", "In115", "Pb208"}
-        << QStringList() << Values{1, 2, 3} << QString();
-    QTest::newRow("header not read: tandem by pre-shift, then post-shift mass")
-        << Method{{"Ti", "64", "48", "0.01"},
-                  {"Ti", "63", "47", "0.02"},
-                  {"Ti", "48", "48", "0.03"}}
-        << unread << QByteArray("0.5,1,2,3") << QStringList{"Ti47", "Ti48_48", "Ti48"}
-        << QStringList{"47>63", "48>48", "48>64"} << Values{1, 2, 3} << QString();
-    QTest::newRow("header not read: mixed kinds, unshifted by its m/z, pairs stay aligned")
-        << Method{{"P", "47", "31", "0.01"},
-                  {"Sr", "88", "", "0.02"},
-                  {"Li", "7", "", "0.03"},
-                  {"Ti", "64", "48", "0.04"}}
-        << unread << QByteArray("0.5,1,2,3,4") << QStringList{"Li7", "P31", "Ti48", "Sr88"}
-        << QStringList{"7>7", "31>47", "48>64", "88>88"} << Values{1, 2, 3, 4} << QString();
-    QTest::newRow("header order differs from the method's m/z order")
-        << Method{{"Li", "7", "", "0.01"}, {"Pb", "208", "", "0.02"}}
-        << QByteArray("Time [Sec],Pb208,Li7") << QByteArray("0.5,100,7")
-        << QStringList{"Pb208", "Li7"} << QStringList() << Values{100, 7} << QString();
-    QTest::newRow("single-quad method of a tandem instrument: SelectedMZ equal to MZ")
-        << Method{{"Li", "7", "7", "0.01"}, {"Pb", "208", "208", "0.02"}}
-        << QByteArray("Time [Sec],Pb208,Li7") << QByteArray("0.5,100,7")
-        << QStringList{"Pb208", "Li7"} << QStringList{"208>208", "7>7"} << Values{100, 7}
-        << QString();
-    QTest::newRow("MS/MS with a repeated element")
-        << Method{{"Ti", "64", "48", "0.01"}, {"Ti", "48", "48", "0.02"}, {"P", "47", "31", "0.03"}}
-        << QByteArray("Time [Sec],Ti48 -> 64,Ti48 -> 48,P31 -> 47") << QByteArray("0.5,64,48,31")
-        << QStringList{"Ti48", "Ti48_48", "P31"} << QStringList{"48>64", "48>48", "31>47"}
-        << Values{64, 48, 31} << QString();
-    QTest::newRow("a channel on one side only: by position, named in the warning")
-        << Method{{"Li", "7", "", "0.01"}, {"Mg", "24", "", "0.02"}}
-        << QByteArray("Time [Sec],Na23,Li7") << QByteArray("0.5,23,7") << QStringList{"Li7", "Mg24"}
-        << QStringList() << Values{23, 7}
-        << "Only in the method: Mg24. Only in the channel header: Na23.";
-    QTest::newRow("the lowest method channel on one side only")
-        << Method{{"Li", "7", "", "0.01"}, {"Na", "23", "", "0.02"}}
-        << QByteArray("Time [Sec],Na23,Mg24") << QByteArray("0.5,23,24")
-        << QStringList{"Li7", "Na23"} << QStringList() << Values{23, 24}
-        << "Only in the method: Li7. Only in the channel header: Mg24.";
-    QTest::newRow("a channel more in the method: by position, both counts in the warning")
-        << Method{{"Na", "23", "", "0.002"}, {"Li", "7", "", "0.005"}, {"Mg", "24", "", "0.01"}}
-        << QByteArray("Time [Sec],Li7,Na23") << QByteArray("0.5,1,2")
-        << QStringList{"Li7", "Na23", "Mg24"} << QStringList() << Values{1, 2, 0}
-        << "The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 "
-           "values; values are given to channels by position. Only in the method: Mg24. Only in "
-           "the channel header: none.";
+    row("header not read: single quadrupole by m/z", "Pb208/0.01 Li7/0.02 In115/0.03", unread,
+        "0.5,1,2,3", "Li7,In115,Pb208", "", "1,2,3");
+    row("header not read: tandem by pre-shift, then post-shift mass",
+        "Ti48>64/0.01 Ti47>63/0.02 Ti48>48/0.03", unread, "0.5,1,2,3", "Ti47,Ti48_48,Ti48",
+        "47>63,48>48,48>64", "1,2,3");
+    row("header not read: mixed kinds, unshifted by its m/z, pairs stay aligned",
+        "P31>47/0.01 Sr88/0.02 Li7/0.03 Ti48>64/0.04", unread, "0.5,1,2,3,4", "Li7,P31,Ti48,Sr88",
+        "7>7,31>47,48>64,88>88", "1,2,3,4");
+    row("header order differs from the method's m/z order", "Li7/0.01 Pb208/0.02",
+        "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7", "", "100,7");
+    row("single-quad method of a tandem instrument: SelectedMZ equal to MZ",
+        "Li7>7/0.01 Pb208>208/0.02", "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7",
+        "208>208,7>7", "100,7");
+    row("MS/MS with a repeated element", "Ti48>64/0.01 Ti48>48/0.02 P31>47/0.03",
+        "Time [Sec],Ti48 -> 64,Ti48 -> 48,P31 -> 47", "0.5,64,48,31", "Ti48,Ti48_48,P31",
+        "48>64,48>48,31>47", "64,48,31");
+    row("a channel on one side only: by position, named in the warning", "Li7/0.01 Mg24/0.02",
+        "Time [Sec],Na23,Li7", "0.5,23,7", "Li7,Mg24", "", "23,7",
+        "Only in the method: Mg24. Only in the channel header: Na23.");
+    row("the lowest method channel on one side only", "Li7/0.01 Na23/0.02", "Time [Sec],Na23,Mg24",
+        "0.5,23,24", "Li7,Na23", "", "23,24",
+        "Only in the method: Li7. Only in the channel header: Mg24.");
+    row("a channel more in the method: by position, both counts in the warning",
+        "Na23/0.002 Li7/0.005 Mg24/0.01", "Time [Sec],Li7,Na23", "0.5,1,2", "Li7,Na23,Mg24", "",
+        "1,2,0",
+        "The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 "
+        "values; values are given to channels by position. Only in the method: Mg24. Only in "
+        "the channel header: none.");
 }
 
 void TestAcquisitionFolder::channels()
@@ -250,7 +245,7 @@ void TestAcquisitionFolder::channels()
     QFETCH(QByteArray, row);
     QFETCH(QStringList, channels);
     QFETCH(QStringList, pairs);
-    QFETCH(QList<double>, values);
+    QFETCH(QString, values);
     QFETCH(QString, warning);
     Acquisition acquisition;
     acquisition.layout = Layout::InFolder;
@@ -267,7 +262,7 @@ void TestAcquisitionFolder::channels()
     QCOMPARE(importer.channelOrder, channels);
     QCOMPARE(pairTexts(stored->massPairs), pairs);
     for (int i = 0; i < channels.size(); ++i) {
-        QCOMPARE(stored->channels.value(channels.at(i))[0], values.at(i));
+        QCOMPARE(stored->channels.value(channels.at(i))[0], values.split(',').at(i).toDouble());
         // Each channel keeps its own dwell time and pair wherever it stands.
         const QString pair = pairs.value(i);
         const MethodChannel own = *std::find_if(method.cbegin(), method.cend(), [&](auto &c) {
@@ -303,42 +298,6 @@ void TestAcquisitionFolder::secondImportHandsOnItsOwnProperties()
     QCOMPARE(stored->channelNames, QStringList{"Sr88"});
     QCOMPARE(stored->dwellTimes, QList<float>{0.03f});
     QVERIFY(stored->massPairs.isEmpty());
-}
-
-void TestAcquisitionFolder::bundledExamples_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("channels");
-    QTest::addColumn<QStringList>("pairs");
-    QTest::addColumn<QString>("sample");
-    QTest::newRow("single quadrupole glass")
-        << "GlassStd_01.d/GlassStd_01.csv" << QStringList{"Li7",  "Na23", "Mg24", "Al27",  "Si29",
-                                                          "Ca43", "Ti47", "Sr88", "Ba137", "Pb208"}
-        << QStringList() << "NIST612";
-    QTest::newRow("tandem apatite")
-        << "Apatite_MSMS_02.d/Apatite_MSMS_02.csv"
-        << QStringList{"P31", "Ca44", "Ti47", "Ti48", "Sr88", "La139"}
-        << QStringList{"31>47", "44>44", "47>63", "48>64", "88>88", "139>155"} << "Durango";
-}
-
-void TestAcquisitionFolder::bundledExamples()
-{
-    QFETCH(QString, file);
-    QFETCH(QStringList, channels);
-    QFETCH(QStringList, pairs);
-    QFETCH(QString, sample);
-    AgilentImporter importer;
-    importer.fileName = QStringLiteral(TESSEL_EXAMPLES "/") + file;
-    SignalLog log(importer);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    QCOMPARE(stored->channelNames, channels);
-    QCOMPARE(pairTexts(stored->massPairs), pairs);
-    QCOMPARE(stored->dwellTimes.size(), channels.size());
-    QVERIFY(log.entries.contains("sampleNames(" + sample + ")"));
-    QVERIFY(stored->machineName.startsWith(QStringLiteral("Agilent G8")));
-    QCOMPARE(loggedWarnings(), QStringList());
 }
 
 void TestAcquisitionFolder::batchLayouts_data()

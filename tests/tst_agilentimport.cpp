@@ -1,6 +1,6 @@
 // Importing a CSV export end to end: the ordered signals of a successful import, the columns
-// handed to the data store, and the text stages (channel header, row count, time stamp) on their
-// own. The failures are catalogued in tst_badinput.
+// handed to the data store, and the text stages (channel header, time stamp) on their own. The
+// failures are catalogued in tst_badinput.
 #include "agilentimporter.h"
 #include "channelheader.h"
 #include "filelines.h"
@@ -24,8 +24,6 @@ private slots:
     void exportsInTestData();
     void channelHeader_data();
     void channelHeader();
-    void rowCount_data();
-    void rowCount();
     void tableReading_data();
     void tableReading();
     void progressEveryTwentiethRow();
@@ -231,36 +229,6 @@ void TestAgilentImport::channelHeader()
     QCOMPARE(header.massShifted, !pairs.isEmpty());
 }
 
-void TestAgilentImport::rowCount_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("lines");
-    QTest::newRow("three data lines, CR LF")
-        << QByteArray("h\r\n0.5,1.25\r\n1.0,2\r\n1.5,3\r\n\r\nPrinted:1") << 3;
-    QTest::newRow("last line without a line break") << QByteArray("h\n0.5,1\n1.0,2") << 1;
-    QTest::newRow("only the last two fields count") << QByteArray("x\n0.5,a,1,2\n0.5,1,b\n") << 1;
-    QTest::newRow("letter before the first run") << QByteArray("x\nab1,2\n") << 0;
-    QTest::newRow("letter, then a point inside the run") << QByteArray("x\nab1.5,2\n") << 1;
-    QTest::newRow("letter, point at the end of the run") << QByteArray("x\nab15.,2\n") << 0;
-    QTest::newRow("start of the text is not a non-word character") << QByteArray("1,2\n") << 0;
-    QTest::newRow("after a byte order mark") << QByteArray("\xEF\xBB\xBF"
-                                                           "1,2\n3,4\n")
-                                             << 1;
-    QTest::newRow("non-ASCII byte before the run") << QByteArray("\xC3\xA9"
-                                                                 "1,2\n")
-                                                   << 1;
-    QTest::newRow("text after a NUL is not read") << QByteArray("x\n1,2\n\0003,4\n", 11) << 1;
-    QTest::newRow("lone CR ends a match") << QByteArray("x\n1,2\r3,4\r") << 2;
-    QTest::newRow("empty fields") << QByteArray("x\n,,\n1,\n,1\n") << 0;
-}
-
-void TestAgilentImport::rowCount()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, lines);
-    QCOMPARE(countDataLines(content), lines);
-}
-
 void TestAgilentImport::tableReading_data()
 {
     QTest::addColumn<QByteArray>("header");
@@ -384,22 +352,18 @@ void TestAgilentImport::stampNormalisation_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stamp"); // null: no stamp
-    QTest::newRow("day first") << "12/03/2020 14:05:33"
-                               << "12 03 2020 14 05 33";
-    QTest::newRow("ISO date, no seconds") << "2020-03-12 14:05"
-                                          << "2020 03 12 14 05";
-    QTest::newRow("month name, comma, PM") << "March 12, 2020 2:05:33 PM"
-                                           << "March 12 2020 2 05 33 PM";
-    QTest::newRow("dotted date, no seconds, pm") << "12.03.2020 2:05 pm"
-                                                 << "12 03 2020 2 05 pm";
-    QTest::newRow("fractional seconds") << "12/03/2020 14:05:33.25"
-                                        << "12 03 2020 14 05 33.25";
-    QTest::newRow("two blanks before the time") << "Oct 29 2015  03:06:01 pm"
-                                                << "Oct 29 2015 03 06 01 pm";
-    QTest::newRow("text after the time") << "2020/11/18 14:24:29\r"
-                                         << "2020 11 18 14 24 29";
-    QTest::newRow("no time") << "12/03/2020" << QString();
-    QTest::newRow("letter T between date and time") << "2020-03-12T14:05:33" << QString();
+    const auto row = [](const char *name, const char *text, const QString &stamp) {
+        QTest::newRow(name) << QString::fromUtf8(text) << stamp;
+    };
+    row("day first", "12/03/2020 14:05:33", "12 03 2020 14 05 33");
+    row("ISO date, no seconds", "2020-03-12 14:05", "2020 03 12 14 05");
+    row("month name, comma, PM", "March 12, 2020 2:05:33 PM", "March 12 2020 2 05 33 PM");
+    row("dotted date, no seconds, pm", "12.03.2020 2:05 pm", "12 03 2020 2 05 pm");
+    row("fractional seconds", "12/03/2020 14:05:33.25", "12 03 2020 14 05 33.25");
+    row("two blanks before the time", "Oct 29 2015  03:06:01 pm", "Oct 29 2015 03 06 01 pm");
+    row("text after the time", "2020/11/18 14:24:29\r", "2020 11 18 14 24 29");
+    row("no time", "12/03/2020", QString());
+    row("letter T between date and time", "2020-03-12T14:05:33", QString());
 }
 
 void TestAgilentImport::stampNormalisation()
@@ -534,18 +498,14 @@ void TestAgilentImport::machineNamePreference_data()
     QTest::addColumn<QString>("preference");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("default leaves it") << "default"
-                                       << ""
-                                       << "";
-    QTest::newRow("named, empty before") << "Lab 8900"
-                                         << ""
-                                         << "Lab 8900";
-    QTest::newRow("named, generic Agilent before") << "Lab 8900"
-                                                   << "Agilent"
-                                                   << "Lab 8900";
-    QTest::newRow("named, instrument name before") << "Lab 8900"
-                                                   << "Agilent G8900A"
-                                                   << "Agilent G8900A";
+    const auto row = [](const char *name, const char *preference, const char *before,
+                        const char *after) {
+        QTest::newRow(name) << preference << before << after;
+    };
+    row("default leaves it", "default", "", "");
+    row("named, empty before", "Lab 8900", "", "Lab 8900");
+    row("named, generic Agilent before", "Lab 8900", "Agilent", "Lab 8900");
+    row("named, instrument name before", "Lab 8900", "Agilent G8900A", "Agilent G8900A");
 }
 
 void TestAgilentImport::machineNamePreference()

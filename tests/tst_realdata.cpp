@@ -103,42 +103,46 @@ void TestRealData::knownFacts_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("channels");
     QTest::addColumn<QStringList>("pairs");
-    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<int>("rowCount"); // -1: not checked
     QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<QString>("sample");
+    QTest::addColumn<QString>("sample");  // null: not checked
     QTest::addColumn<QString>("machine"); // null: the export alone, nothing from a folder
     QTest::addColumn<QStringList>("dwellTimes");
     QTest::addColumn<QString>("instant"); // the batch log's time of the acquisition
-    const QStringList pewlibDwell{"0.16", "0.16", "0.168"};
-    QTest::newRow("7700: year-first 24 h stamp, batch log and own Devices.xml")
-        << "pewlib/tests/data/agilent/7700/test.b/1.d/1.csv" << QStringList{"P31", "Eu153", "W182"}
-        << QStringList() << 6 << QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)) << "1"
-        << "Agilent G3282A JP11161014" << QStringList{"0.16", "0.16", "0.17"}
-        << "2020-11-18T14:24:29.000+11:00";
-    QTest::newRow("7700: instrument from another acquisition of the batch")
-        << "pewlib/tests/data/agilent/7700/test.b/3.d/3.csv" << QStringList{"P31", "Eu153", "W182"}
-        << QStringList() << 6 << QDateTime(QDate(2020, 11, 18), QTime(14, 25, 8)) << "3"
-        << "Agilent G3282A JP11161014" << QStringList{"0.16", "0.16", "0.17"}
-        << "2020-11-18T14:25:08.000+11:00";
-    QTest::newRow("8900 single quad: SelectedMZ equal to MZ")
-        << "pewlib/tests/data/agilent/8900/test_ms.b/001.d/001.csv"
-        << QStringList{"P31", "Eu153", "W182"} << QStringList{"31>31", "153>153", "182>182"} << 6
-        << QDateTime(QDate(2020, 11, 16), QTime(13, 8, 48)) << "001"
-        << "Agilent G3665A SG19441319" << pewlibDwell << "2020-11-16T13:08:48.000+11:00";
-    QTest::newRow("8900 MS/MS: arrows, on-mass pairs")
-        << "pewlib/tests/data/agilent/8900/test_ms_ms.b/001.d/001.csv"
-        << QStringList{"P31", "Eu153", "W182"} << QStringList{"31>47", "153>153", "182>182"} << 6
-        << QDateTime(QDate(2020, 11, 16), QTime(13, 5, 17)) << "001"
-        << "Agilent G3665A SG19441319" << pewlibDwell << "2020-11-16T13:05:17.000+11:00";
-    QTest::newRow("ChemStation era: month name, pm, upper-case .D")
-        << "latools/latools/resources/test_data/STD-1.csv"
-        << QStringList{"Mg24", "Mg25", "Al27", "Ca43", "Ca44", "Mn55", "Sr88", "Ba137", "Ba138"}
-        << QStringList() << -1 << QDateTime(QDate(2015, 10, 29), QTime(15, 6, 1)) << "STD-3.D"
-        << QString() << QStringList() << QString();
-    QTest::newRow("single-particle: 9,996 rows of one channel")
-        << "spcal/tests/data/text/agilent_au50nm.csv" << QStringList{"Au197"} << QStringList()
-        << 9997 << QDateTime(QDate(2023, 3, 17), QTime(16, 35, 53)) << QString() << QString()
-        << QStringList() << QString();
+    // Lists are written with commas between their items.
+    const auto row = [](const char *name, const char *file, const char *channels, const char *pairs,
+                        int rowCount, const char *start, const char *sample, const char *machine,
+                        const char *dwellTimes, const char *instant) {
+        const auto list = [](const char *items) {
+            return QString::fromLatin1(items).split(',', Qt::SkipEmptyParts);
+        };
+        QTest::newRow(name) << file << list(channels) << list(pairs) << rowCount
+                            << QDateTime::fromString(start, Qt::ISODate) << sample << machine
+                            << list(dwellTimes) << instant;
+    };
+    const char *const none = nullptr;
+    row("7700: year-first 24 h stamp, batch log and own Devices.xml",
+        "pewlib/tests/data/agilent/7700/test.b/1.d/1.csv", "P31,Eu153,W182", "", 6,
+        "2020-11-18T14:24:29", "1", "Agilent G3282A JP11161014", "0.16,0.16,0.17",
+        "2020-11-18T14:24:29.000+11:00");
+    row("7700: instrument from another acquisition of the batch",
+        "pewlib/tests/data/agilent/7700/test.b/3.d/3.csv", "P31,Eu153,W182", "", 6,
+        "2020-11-18T14:25:08", "3", "Agilent G3282A JP11161014", "0.16,0.16,0.17",
+        "2020-11-18T14:25:08.000+11:00");
+    row("8900 single quad: SelectedMZ equal to MZ",
+        "pewlib/tests/data/agilent/8900/test_ms.b/001.d/001.csv", "P31,Eu153,W182",
+        "31>31,153>153,182>182", 6, "2020-11-16T13:08:48", "001", "Agilent G3665A SG19441319",
+        "0.16,0.16,0.168", "2020-11-16T13:08:48.000+11:00");
+    row("8900 MS/MS: arrows, on-mass pairs",
+        "pewlib/tests/data/agilent/8900/test_ms_ms.b/001.d/001.csv", "P31,Eu153,W182",
+        "31>47,153>153,182>182", 6, "2020-11-16T13:05:17", "001", "Agilent G3665A SG19441319",
+        "0.16,0.16,0.168", "2020-11-16T13:05:17.000+11:00");
+    row("ChemStation era: month name, pm, upper-case .D",
+        "latools/latools/resources/test_data/STD-1.csv",
+        "Mg24,Mg25,Al27,Ca43,Ca44,Mn55,Sr88,Ba137,Ba138", "", -1, "2015-10-29T15:06:01", "STD-3.D",
+        none, "", none);
+    row("single-particle: 9,996 rows of one channel", "spcal/tests/data/text/agilent_au50nm.csv",
+        "Au197", "", 9997, "2023-03-17T16:35:53", none, none, "", none);
 }
 
 void TestRealData::knownFacts()
