@@ -269,16 +269,10 @@ struct Acquisition
 using Mutation = std::function<void(Acquisition &)>;
 Q_DECLARE_METATYPE(Mutation)
 
-// Seconds since the epoch of a local wall-clock time.
-inline double localSeconds(int y, int mo, int d, int h, int mi, int s)
-{
-    return double(QDateTime(QDate(y, mo, d), QTime(h, mi, s)).toMSecsSinceEpoch()) / 1000.0;
-}
-
-// The start of the usual export, 18/11/2020 14:24:29 local time.
+// The start of the usual export, 18/11/2020 14:24:29 local time, in seconds since the epoch.
 inline double usualStart()
 {
-    return localSeconds(2020, 11, 18, 14, 24, 29);
+    return double(QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)).toMSecsSinceEpoch()) / 1000.0;
 }
 
 inline QStringList pairTexts(const MassPairList &pairs)
