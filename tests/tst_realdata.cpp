@@ -121,18 +121,10 @@ void TestRealData::knownFacts_data()
                             << list(dwellTimes) << instant;
     };
     const char *const none = nullptr;
-    row("7700: year-first 24 h stamp, batch log and own Devices.xml",
-        "pewlib/tests/data/agilent/7700/test.b/1.d/1.csv", "P31,Eu153,W182", "", 6,
-        "2020-11-18T14:24:29", "1", "Agilent G3282A JP11161014", "0.16,0.16,0.17",
-        "2020-11-18T14:24:29.000+11:00");
     row("7700: instrument from another acquisition of the batch",
         "pewlib/tests/data/agilent/7700/test.b/3.d/3.csv", "P31,Eu153,W182", "", 6,
         "2020-11-18T14:25:08", "3", "Agilent G3282A JP11161014", "0.16,0.16,0.17",
         "2020-11-18T14:25:08.000+11:00");
-    row("8900 single quad: SelectedMZ equal to MZ",
-        "pewlib/tests/data/agilent/8900/test_ms.b/001.d/001.csv", "P31,Eu153,W182",
-        "31>31,153>153,182>182", 6, "2020-11-16T13:08:48", "001", "Agilent G3665A SG19441319",
-        "0.16,0.16,0.168", "2020-11-16T13:08:48.000+11:00");
     row("8900 MS/MS: arrows, on-mass pairs",
         "pewlib/tests/data/agilent/8900/test_ms_ms.b/001.d/001.csv", "P31,Eu153,W182",
         "31>47,153>153,182>182", 6, "2020-11-16T13:05:17", "001", "Agilent G3665A SG19441319",
