@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds with the benchmarks, runs the stage benchmark and the side-by-side comparison with
 # pandas.read_csv and numpy.loadtxt on generated exports (see bench/compare.py).
-# BENCH_ARGS passes options to compare.py, e.g. BENCH_ARGS="--rounds 5 --skip-numpy".
+# BENCH_ARGS passes options to compare.py, e.g. BENCH_ARGS="--rounds 3 --skip-numpy".
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
