@@ -275,6 +275,12 @@ inline double usualStart()
     return double(QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)).toMSecsSinceEpoch()) / 1000.0;
 }
 
+// A table cell's list, its items written with commas between them.
+inline QStringList listOf(const char *items)
+{
+    return QString::fromLatin1(items).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
 inline QStringList pairTexts(const MassPairList &pairs)
 {
     QStringList texts;

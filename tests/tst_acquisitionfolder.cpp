@@ -201,11 +201,8 @@ void TestAcquisitionFolder::channels_data()
     const auto row = [](const char *name, const char *method, const QByteArray &header,
                         const QByteArray &row, const char *channels, const char *pairs,
                         const char *values, const QString &warning = {}) {
-        const auto list = [](const char *items) {
-            return QString::fromLatin1(items).split(',', Qt::SkipEmptyParts);
-        };
-        QTest::newRow(name) << methodOf(method) << header << row << list(channels) << list(pairs)
-                            << values << warning;
+        QTest::newRow(name) << methodOf(method) << header << row << listOf(channels)
+                            << listOf(pairs) << values << warning;
     };
     const QByteArray unread = "not a channel header";
     row("header not read: single quadrupole by m/z", "Pb208/0.01 Li7/0.02 In115/0.03", unread,
@@ -261,8 +258,9 @@ void TestAcquisitionFolder::channels()
     QCOMPARE(stored->channelNames, channels);
     QCOMPARE(importer.channelOrder, channels);
     QCOMPARE(pairTexts(stored->massPairs), pairs);
+    const QStringList firstRow = values.split(',');
     for (int i = 0; i < channels.size(); ++i) {
-        QCOMPARE(stored->channels.value(channels.at(i))[0], values.split(',').at(i).toDouble());
+        QCOMPARE(stored->channels.value(channels.at(i))[0], firstRow.at(i).toDouble());
         // Each channel keeps its own dwell time and pair wherever it stands.
         const QString pair = pairs.value(i);
         const MethodChannel own = *std::find_if(method.cbegin(), method.cend(), [&](auto &c) {

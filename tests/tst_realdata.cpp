@@ -109,16 +109,12 @@ void TestRealData::knownFacts_data()
     QTest::addColumn<QString>("machine"); // null: the export alone, nothing from a folder
     QTest::addColumn<QStringList>("dwellTimes");
     QTest::addColumn<QString>("instant"); // the batch log's time of the acquisition
-    // Lists are written with commas between their items.
     const auto row = [](const char *name, const char *file, const char *channels, const char *pairs,
                         int rowCount, const char *start, const char *sample, const char *machine,
                         const char *dwellTimes, const char *instant) {
-        const auto list = [](const char *items) {
-            return QString::fromLatin1(items).split(',', Qt::SkipEmptyParts);
-        };
-        QTest::newRow(name) << file << list(channels) << list(pairs) << rowCount
+        QTest::newRow(name) << file << listOf(channels) << listOf(pairs) << rowCount
                             << QDateTime::fromString(start, Qt::ISODate) << sample << machine
-                            << list(dwellTimes) << instant;
+                            << listOf(dwellTimes) << instant;
     };
     const char *const none = nullptr;
     row("7700: instrument from another acquisition of the batch",
