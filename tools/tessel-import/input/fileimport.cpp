@@ -21,7 +21,7 @@ struct Announced
     QDateTime end;
     std::optional<double> duration;
     std::optional<quint64> size;
-    ColumnPtr time;
+    int timeRows = 0; // the length of the announced time column, which is not kept
 };
 
 // Signals are taken directly, on the importing thread, whichever thread the importer lives in.
@@ -54,7 +54,11 @@ void listen(AbstractImporter *importer, Announced *announced, ImportResult *resu
     keepLast(importer, &Importer::endTime, &announced->end);
     keepLast(importer, &Importer::duration, &announced->duration);
     keepLast(importer, &Importer::sizeInBytes, &announced->size);
-    keepLast(importer, &Importer::time, &announced->time);
+    // Only the length: holding the copy would keep a column alive while the store makes its own.
+    QObject::connect(
+        importer, &Importer::time, importer,
+        [announced](const ColumnPtr &time) { announced->timeRows = time ? int(time->n_elem) : 0; },
+        Qt::DirectConnection);
     if (progress)
         QObject::connect(importer, &Importer::progress, importer, progress, Qt::DirectConnection);
 }
@@ -155,8 +159,7 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     result->end = announced.end;
     result->durationSeconds = announced.duration;
     result->sizeInBytes = announced.size;
-    const int announcedRows = announced.time ? int(announced.time->n_elem) : 0;
-    result->rowCount = result->ok ? result->stored->rowCount : announcedRows;
+    result->rowCount = result->ok ? result->stored->rowCount : announced.timeRows;
     result->channels = channelReports(announced, result->stored.data());
     takeImporterReport(importer, result);
     countRecords(result->file, result);
