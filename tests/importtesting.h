@@ -6,6 +6,7 @@
 #include "datamanager.h"
 #include "log.h"
 #include "plainreading.h"
+#include "testtables.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -273,12 +274,6 @@ Q_DECLARE_METATYPE(Mutation)
 inline double usualStart()
 {
     return double(QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)).toMSecsSinceEpoch()) / 1000.0;
-}
-
-// A table cell's list, its items written with commas between them.
-inline QStringList listOf(const char *items)
-{
-    return QString::fromLatin1(items).split(QLatin1Char(','), Qt::SkipEmptyParts);
 }
 
 inline QStringList pairTexts(const MassPairList &pairs)

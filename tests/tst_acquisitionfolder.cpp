@@ -10,167 +10,6 @@ Q_DECLARE_METATYPE(QList<MethodChannel>)
 Q_DECLARE_METATYPE(QList<BatchEntry>)
 Q_DECLARE_METATYPE(Layout)
 
-class TestAcquisitionFolder : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init() { resetHost(); }
-    void folderName_data();
-    void folderName();
-    void folderImport_data();
-    void folderImport();
-    void channels_data();
-    void channels();
-    void secondImportHandsOnItsOwnProperties();
-    void batchLayouts_data();
-    void batchLayouts();
-    void clockChange_data();
-    void clockChange();
-    void monthFirstStampBesideBatchLog();
-    void batchPlacesNeedABatchFolder();
-    void batchLogCsvCells_data();
-    void batchLogCsvCells();
-
-private:
-    // Writes the acquisition into a folder of its own; answers the export's path.
-    QString write(const Acquisition &acquisition)
-    {
-        const QString root = dir.filePath(QString::number(++cases));
-        QDir().mkpath(root);
-        return acquisition.writeTo(root);
-    }
-    QTemporaryDir dir;
-    int cases = 0;
-};
-
-void TestAcquisitionFolder::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(dir.isValid());
-}
-
-void TestAcquisitionFolder::folderName_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("name");
-    const auto row = [](const char *name, const char *text, const char *folder) {
-        QTest::newRow(name) << QString::fromUtf8(text) << folder;
-    };
-    row("CR LF after the name", "D:\\DATA\\b.b\\run1.d\r\n", "run1.d");
-    row("comma, CR LF", "D:\\DATA\\b.b\\run1.d,\r\n", "run1.d");
-    row("two commas, CR LF", "D:\\DATA\\b.b\\run1.d,,\r\n", "");
-    row("two commas, LF", "D:\\DATA\\b.b\\run1.d,,\n", "run1.d");
-    row("backslash after the folder", "D:\\DATA\\run1.d\\", "run1.d");
-    row("blanks, plus and hyphen", "D:\\x\\Au-Cd ionic+2.d", "Au-Cd ionic+2.d");
-    row("forward slashes", "D:/DATA/b.b/run1.d", "");
-    row("non-ASCII letter", "D:\\DATA\\mesur\xc3\xa9.d", "");
-    row("upper-case D", "C:\\DATA\\STD-3.D\r\n", "");
-    row("a file, not a folder", "D:\\DATA\\run1.csv", "");
-}
-
-void TestAcquisitionFolder::folderName()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, name);
-    QCOMPARE(acquisitionFolderName(text), name);
-}
-
-void TestAcquisitionFolder::folderImport_data()
-{
-    QTest::addColumn<Mutation>("mutate"); // of the export in its folder Run1.d
-    QTest::addColumn<QStringList>("settings");
-    QTest::addColumn<QString>("sample");
-    QTest::addColumn<QString>("machine"); // empty: the folder is not used
-    QTest::addColumn<QDateTime>("start");
-    const QString used = QStringLiteral("Agilent G8900A SG123");
-    const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29));
-    const auto row = [&](const char *name, const Mutation &mutate, bool folderUsed,
-                         const QStringList &settings = {}) {
-        QTest::newRow(name) << mutate << settings << (folderUsed ? "NIST612" : "Run1.d")
-                            << (folderUsed ? used : QString()) << local;
-    };
-    const auto field = [](const QByteArray &name, const QByteArray &value) {
-        return [=](Acquisition &a) { a.setField(name, value); };
-    };
-    row("matching folder", {}, true);
-    row(
-        "no AcqData folder: sample information beside the export",
-        [](Acquisition &a) { a.acqDataFolder = false; }, true);
-    row(
-        "first line ends with a comma", [](Acquisition &a) { a.firstLine += ','; }, true);
-    row("Data File names the folder in another case",
-        field("Data File", "D:\\DATA\\demo.b\\run1.d"), false);
-    row("Data File written with forward slashes", field("Data File", "D:/DATA/demo.b/Run1.d"),
-        false);
-    row(
-        "CR-only export: the first line runs to the end", [](Acquisition &a) { a.lineEnd = "\r"; },
-        false);
-    row("empty AcqTime", field("AcqTime", ""), false);
-    row("AcqTime with a blank instead of T", field("AcqTime", "2020-11-18 13:24:29"), false);
-    row("AcqTime with hour 25", field("AcqTime", "2020-11-18T25:24:29Z"), false);
-    row("AcqTime with a blank instead of T, Z kept", field("AcqTime", "2020-11-18 13:24:29Z"),
-        false);
-    row("no AcqTime field", field("AcqTime", {}), false);
-    row("label preference in lower case: folder not used", {}, false,
-        {"agilentXMLLabelField=use comment field"});
-    QTest::newRow("label from the Comment field")
-        << Mutation() << QStringList{"agilentXMLLabelField=Use Comment Field"} << "spot 3" << used
-        << local;
-    QTest::newRow("XML time: AcqTime is UTC; no InstrumentName: Agilent")
-        << Mutation([](Acquisition &a) {
-               a.setField("AcqTime", "2019-10-29T02:08:11Z");
-               a.setField("InstrumentName", {});
-           })
-        << QStringList{"agilentTimeLineOption=Use XML Time"} << "NIST612"
-        << "Agilent" << QDateTime(QDate(2019, 10, 29), QTime(2, 8, 11), Qt::UTC);
-}
-
-void TestAcquisitionFolder::folderImport()
-{
-    QFETCH(Mutation, mutate);
-    QFETCH(QStringList, settings);
-    QFETCH(QString, sample);
-    QFETCH(QString, machine);
-    QFETCH(QDateTime, start);
-    for (const QString &setting : settings)
-        QSettings().setValue(setting.section('=', 0, 0), setting.section('=', 1));
-    Acquisition acquisition;
-    acquisition.layout = Layout::InFolder;
-    if (mutate)
-        mutate(acquisition);
-    AgilentImporter importer;
-    importer.fileName = write(acquisition);
-    SignalLog log(importer);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    QVERIFY2(log.entries.contains("sampleNames(" + sample + ")"),
-             qPrintable(log.entries.join(';')));
-    QCOMPARE(stored->start, start);
-    QCOMPARE(stored->time[1], double(start.toMSecsSinceEpoch()) / 1000.0 + 1.0);
-    QCOMPARE(stored->channelNames, (QStringList{"Li7", "Na23"}));
-    QCOMPARE(stored->channels.value(QStringLiteral("Na23"))[1], 4.0);
-    QCOMPARE(stored->machineName, machine);
-    QCOMPARE(importer.instrumentName, machine);
-    QCOMPARE(Session()->data()->files().at(0).dynamicCast<ImportedMassSpecFile>()->machineName,
-             machine);
-    // Whenever both files are found, the debug log names them.
-    QVERIFY(TsLog().entries().value(0).message.startsWith("Loading Agilent xml files\r"));
-    if (machine.isEmpty()) {
-        QVERIFY(stored->dwellTimes.isEmpty());
-        return;
-    }
-    QCOMPARE(stored->dwellTimes, (QList<float>{0.005f, 0.002f}));
-    QVERIFY(stored->massPairs.isEmpty());
-    QCOMPARE(importer.acquisitionTime.timeSpec(), Qt::LocalTime);
-    for (const auto &[name, value] : qAsConst(acquisition.sampleFields)) {
-        if (name == "AcqTime")
-            QCOMPARE(importer.acquisitionTime, QDateTime::fromString(value, Qt::ISODate));
-    }
-}
-
 namespace {
 // A method channel as "Pb208/0.01" (symbol, m/z, dwell time) or, mass-shifted, as
 // "Ti48>64/0.01" (symbol, pre-shift mass, m/z, dwell time).
@@ -189,332 +28,462 @@ QList<MethodChannel> methodOf(const QString &text)
 }
 } // namespace
 
-void TestAcquisitionFolder::channels_data()
+class TestAcquisitionFolder : public QObject
 {
-    QTest::addColumn<QList<MethodChannel>>("method");
-    QTest::addColumn<QByteArray>("header");
-    QTest::addColumn<QByteArray>("row");
-    QTest::addColumn<QStringList>("channels");
-    QTest::addColumn<QStringList>("pairs");
-    QTest::addColumn<QString>("values");  // the first row, by channel
-    QTest::addColumn<QString>("warning"); // the one warning, as warningMatches() reads it
-    const auto row = [](const char *name, const char *method, const QByteArray &header,
-                        const QByteArray &row, const char *channels, const char *pairs,
-                        const char *values, const QString &warning = {}) {
-        QTest::newRow(name) << methodOf(method) << header << row << listOf(channels)
-                            << listOf(pairs) << values << warning;
-    };
-    const QByteArray unread = "not a channel header";
-    row("header not read: single quadrupole by m/z", "Pb208/0.01 Li7/0.02 In115/0.03", unread,
-        "0.5,1,2,3", "Li7,In115,Pb208", "", "1,2,3");
-    row("header not read: tandem by pre-shift, then post-shift mass",
-        "Ti48>64/0.01 Ti47>63/0.02 Ti48>48/0.03", unread, "0.5,1,2,3", "Ti47,Ti48_48,Ti48",
-        "47>63,48>48,48>64", "1,2,3");
-    row("header not read: mixed kinds, unshifted by its m/z, pairs stay aligned",
-        "P31>47/0.01 Sr88/0.02 Li7/0.03 Ti48>64/0.04", unread, "0.5,1,2,3,4", "Li7,P31,Ti48,Sr88",
-        "7>7,31>47,48>64,88>88", "1,2,3,4");
-    row("header order differs from the method's m/z order", "Li7/0.01 Pb208/0.02",
-        "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7", "", "100,7");
-    row("single-quad method of a tandem instrument: SelectedMZ equal to MZ",
-        "Li7>7/0.01 Pb208>208/0.02", "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7",
-        "208>208,7>7", "100,7");
-    row("MS/MS with a repeated element", "Ti48>64/0.01 Ti48>48/0.02 P31>47/0.03",
-        "Time [Sec],Ti48 -> 64,Ti48 -> 48,P31 -> 47", "0.5,64,48,31", "Ti48,Ti48_48,P31",
-        "48>64,48>48,31>47", "64,48,31");
-    row("a channel on one side only: by position, named in the warning", "Li7/0.01 Mg24/0.02",
-        "Time [Sec],Na23,Li7", "0.5,23,7", "Li7,Mg24", "", "23,7",
-        "Only in the method: Mg24. Only in the channel header: Na23.");
-    row("the lowest method channel on one side only", "Li7/0.01 Na23/0.02", "Time [Sec],Na23,Mg24",
-        "0.5,23,24", "Li7,Na23", "", "23,24",
-        "Only in the method: Li7. Only in the channel header: Mg24.");
-    row("a channel more in the method: by position, both counts in the warning",
-        "Na23/0.002 Li7/0.005 Mg24/0.01", "Time [Sec],Li7,Na23", "0.5,1,2", "Li7,Na23,Mg24", "",
-        "1,2,0",
-        "The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 "
-        "values; values are given to channels by position. Only in the method: Mg24. Only in "
-        "the channel header: none.");
-}
+    Q_OBJECT
 
-void TestAcquisitionFolder::channels()
-{
-    QFETCH(QList<MethodChannel>, method);
-    QFETCH(QByteArray, header);
-    QFETCH(QByteArray, row);
-    QFETCH(QStringList, channels);
-    QFETCH(QStringList, pairs);
-    QFETCH(QString, values);
-    QFETCH(QString, warning);
-    Acquisition acquisition;
-    acquisition.layout = Layout::InFolder;
-    acquisition.method = method;
-    acquisition.header = header;
-    acquisition.rows = {row, row};
-    AgilentImporter importer;
-    importer.fileName = write(acquisition);
-    SignalLog log(importer);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    QCOMPARE(stored->channelNames, channels);
-    QCOMPARE(importer.channelOrder, channels);
-    QCOMPARE(pairTexts(stored->massPairs), pairs);
-    const QStringList firstRow = values.split(',');
-    for (int i = 0; i < channels.size(); ++i) {
-        QCOMPARE(stored->channels.value(channels.at(i))[0], firstRow.at(i).toDouble());
-        // Each channel keeps its own dwell time and pair wherever it stands.
-        const QString pair = pairs.value(i);
-        const MethodChannel own = *std::find_if(method.cbegin(), method.cend(), [&](auto &c) {
-            return channels.at(i).startsWith(c.symbol) &&
-                   (c.selectedMz.isEmpty() || pair == c.selectedMz + '>' + c.mz);
-        });
-        QCOMPARE(stored->dwellTimes.at(i), own.dwell.toFloat());
-        if (!pair.isEmpty())
-            QCOMPARE(pairTexts({log.sharedMasses.value(channels.at(i))}), QStringList{pair});
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(dir.isValid());
     }
-    const QStringList warnings = loggedWarnings();
-    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
-    if (!warning.isEmpty())
-        QVERIFY2(warningMatches(warning, warnings.first(), importer.fileName),
+
+    void init() { resetHost(); }
+
+    void folderName_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        const auto row = [](const char *name, const char *text, const char *folder) {
+            QTest::newRow(name) << QString::fromUtf8(text) << folder;
+        };
+        row("CR LF after the name", "D:\\DATA\\b.b\\run1.d\r\n", "run1.d");
+        row("comma, CR LF", "D:\\DATA\\b.b\\run1.d,\r\n", "run1.d");
+        row("two commas, CR LF", "D:\\DATA\\b.b\\run1.d,,\r\n", "");
+        row("two commas, LF", "D:\\DATA\\b.b\\run1.d,,\n", "run1.d");
+        row("backslash after the folder", "D:\\DATA\\run1.d\\", "run1.d");
+        row("blanks, plus and hyphen", "D:\\x\\Au-Cd ionic+2.d", "Au-Cd ionic+2.d");
+        row("forward slashes", "D:/DATA/b.b/run1.d", "");
+        row("non-ASCII letter", "D:\\DATA\\mesur\xc3\xa9.d", "");
+        row("upper-case D", "C:\\DATA\\STD-3.D\r\n", "");
+        row("a file, not a folder", "D:\\DATA\\run1.csv", "");
+    }
+
+    void folderName()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QCOMPARE(acquisitionFolderName(text), name);
+    }
+
+    void folderImport_data()
+    {
+        // mutate: of the export in its folder Run1.d
+        // machine: empty: the folder is not used
+        addColumns<Mutation, QStringList, QString, QString, QDateTime>(
+            "mutate", "settings", "sample", "machine", "start");
+        const QString used = QStringLiteral("Agilent G8900A SG123");
+        const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29));
+        const auto row = [&](const char *name, const Mutation &mutate, bool folderUsed,
+                             const QStringList &settings = {}) {
+            QTest::newRow(name) << mutate << settings << (folderUsed ? "NIST612" : "Run1.d")
+                                << (folderUsed ? used : QString()) << local;
+        };
+        const auto field = [](const QByteArray &name, const QByteArray &value) {
+            return [=](Acquisition &a) { a.setField(name, value); };
+        };
+        row("matching folder", {}, true);
+        row(
+            "no AcqData folder: sample information beside the export",
+            [](Acquisition &a) { a.acqDataFolder = false; }, true);
+        row(
+            "first line ends with a comma", [](Acquisition &a) { a.firstLine += ','; }, true);
+        row("Data File names the folder in another case",
+            field("Data File", "D:\\DATA\\demo.b\\run1.d"), false);
+        row("Data File written with forward slashes", field("Data File", "D:/DATA/demo.b/Run1.d"),
+            false);
+        row(
+            "CR-only export: the first line runs to the end",
+            [](Acquisition &a) { a.lineEnd = "\r"; }, false);
+        row("empty AcqTime", field("AcqTime", ""), false);
+        row("AcqTime with a blank instead of T", field("AcqTime", "2020-11-18 13:24:29"), false);
+        row("AcqTime with hour 25", field("AcqTime", "2020-11-18T25:24:29Z"), false);
+        row("AcqTime with a blank instead of T, Z kept", field("AcqTime", "2020-11-18 13:24:29Z"),
+            false);
+        row("no AcqTime field", field("AcqTime", {}), false);
+        row("label preference in lower case: folder not used", {}, false,
+            {"agilentXMLLabelField=use comment field"});
+        QTest::newRow("label from the Comment field")
+            << Mutation() << QStringList{"agilentXMLLabelField=Use Comment Field"} << "spot 3"
+            << used << local;
+        QTest::newRow("XML time: AcqTime is UTC; no InstrumentName: Agilent")
+            << Mutation([](Acquisition &a) {
+                   a.setField("AcqTime", "2019-10-29T02:08:11Z");
+                   a.setField("InstrumentName", {});
+               })
+            << QStringList{"agilentTimeLineOption=Use XML Time"} << "NIST612"
+            << "Agilent" << QDateTime(QDate(2019, 10, 29), QTime(2, 8, 11), Qt::UTC);
+    }
+
+    void folderImport()
+    {
+        const auto [mutate, settings, sample, machine, start] =
+            fetchColumns<Mutation, QStringList, QString, QString, QDateTime>(
+                "mutate", "settings", "sample", "machine", "start");
+        for (const QString &setting : settings)
+            QSettings().setValue(setting.section('=', 0, 0), setting.section('=', 1));
+        Acquisition acquisition;
+        acquisition.layout = Layout::InFolder;
+        if (mutate)
+            mutate(acquisition);
+        AgilentImporter importer;
+        importer.fileName = write(acquisition);
+        SignalLog log(importer);
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(stored);
+        QVERIFY2(log.entries.contains("sampleNames(" + sample + ")"),
+                 qPrintable(log.entries.join(';')));
+        QCOMPARE(stored->start, start);
+        QCOMPARE(stored->time[1], double(start.toMSecsSinceEpoch()) / 1000.0 + 1.0);
+        QCOMPARE(stored->channelNames, (QStringList{"Li7", "Na23"}));
+        QCOMPARE(stored->channels.value(QStringLiteral("Na23"))[1], 4.0);
+        QCOMPARE(stored->machineName, machine);
+        QCOMPARE(importer.instrumentName, machine);
+        QCOMPARE(Session()->data()->files().at(0).dynamicCast<ImportedMassSpecFile>()->machineName,
+                 machine);
+        // Whenever both files are found, the debug log names them.
+        QVERIFY(TsLog().entries().value(0).message.startsWith("Loading Agilent xml files\r"));
+        if (machine.isEmpty()) {
+            QVERIFY(stored->dwellTimes.isEmpty());
+            return;
+        }
+        QCOMPARE(stored->dwellTimes, (QList<float>{0.005f, 0.002f}));
+        QVERIFY(stored->massPairs.isEmpty());
+        QCOMPARE(importer.acquisitionTime.timeSpec(), Qt::LocalTime);
+        for (const auto &[name, value] : qAsConst(acquisition.sampleFields)) {
+            if (name == "AcqTime")
+                QCOMPARE(importer.acquisitionTime, QDateTime::fromString(value, Qt::ISODate));
+        }
+    }
+
+    void channels_data()
+    {
+        // values: the first row, by channel
+        // warning: the one warning, as warningMatches() reads it
+        addColumns<QList<MethodChannel>, QByteArray, QByteArray, QStringList, QStringList, QString,
+                   QString>("method", "header", "row", "channels", "pairs", "values", "warning");
+        const auto row = [](const char *name, const char *method, const QByteArray &header,
+                            const QByteArray &row, const char *channels, const char *pairs,
+                            const char *values, const QString &warning = {}) {
+            QTest::newRow(name) << methodOf(method) << header << row << listOf(channels)
+                                << listOf(pairs) << values << warning;
+        };
+        const QByteArray unread = "not a channel header";
+        row("header not read: single quadrupole by m/z", "Pb208/0.01 Li7/0.02 In115/0.03", unread,
+            "0.5,1,2,3", "Li7,In115,Pb208", "", "1,2,3");
+        row("header not read: tandem by pre-shift, then post-shift mass",
+            "Ti48>64/0.01 Ti47>63/0.02 Ti48>48/0.03", unread, "0.5,1,2,3", "Ti47,Ti48_48,Ti48",
+            "47>63,48>48,48>64", "1,2,3");
+        row("header not read: mixed kinds, unshifted by its m/z, pairs stay aligned",
+            "P31>47/0.01 Sr88/0.02 Li7/0.03 Ti48>64/0.04", unread, "0.5,1,2,3,4",
+            "Li7,P31,Ti48,Sr88", "7>7,31>47,48>64,88>88", "1,2,3,4");
+        row("header order differs from the method's m/z order", "Li7/0.01 Pb208/0.02",
+            "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7", "", "100,7");
+        row("single-quad method of a tandem instrument: SelectedMZ equal to MZ",
+            "Li7>7/0.01 Pb208>208/0.02", "Time [Sec],Pb208,Li7", "0.5,100,7", "Pb208,Li7",
+            "208>208,7>7", "100,7");
+        row("MS/MS with a repeated element", "Ti48>64/0.01 Ti48>48/0.02 P31>47/0.03",
+            "Time [Sec],Ti48 -> 64,Ti48 -> 48,P31 -> 47", "0.5,64,48,31", "Ti48,Ti48_48,P31",
+            "48>64,48>48,31>47", "64,48,31");
+        row("a channel on one side only: by position, named in the warning", "Li7/0.01 Mg24/0.02",
+            "Time [Sec],Na23,Li7", "0.5,23,7", "Li7,Mg24", "", "23,7",
+            "Only in the method: Mg24. Only in the channel header: Na23.");
+        row("the lowest method channel on one side only", "Li7/0.01 Na23/0.02",
+            "Time [Sec],Na23,Mg24", "0.5,23,24", "Li7,Na23", "", "23,24",
+            "Only in the method: Li7. Only in the channel header: Mg24.");
+        row("a channel more in the method: by position, both counts in the warning",
+            "Na23/0.002 Li7/0.005 Mg24/0.01", "Time [Sec],Li7,Na23", "0.5,1,2", "Li7,Na23,Mg24", "",
+            "1,2,0",
+            "The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 "
+            "values; values are given to channels by position. Only in the method: Mg24. Only in "
+            "the channel header: none.");
+    }
+
+    void channels()
+    {
+        const auto [method, header, row, channels, pairs, values, warning] =
+            fetchColumns<QList<MethodChannel>, QByteArray, QByteArray, QStringList, QStringList,
+                         QString, QString>("method", "header", "row", "channels", "pairs", "values",
+                                           "warning");
+        Acquisition acquisition;
+        acquisition.layout = Layout::InFolder;
+        acquisition.method = method;
+        acquisition.header = header;
+        acquisition.rows = {row, row};
+        AgilentImporter importer;
+        importer.fileName = write(acquisition);
+        SignalLog log(importer);
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(stored);
+        QCOMPARE(stored->channelNames, channels);
+        QCOMPARE(importer.channelOrder, channels);
+        QCOMPARE(pairTexts(stored->massPairs), pairs);
+        const QStringList firstRow = values.split(',');
+        for (int i = 0; i < channels.size(); ++i) {
+            QCOMPARE(stored->channels.value(channels.at(i))[0], firstRow.at(i).toDouble());
+            // Each channel keeps its own dwell time and pair wherever it stands.
+            const QString pair = pairs.value(i);
+            const MethodChannel own = *std::find_if(method.cbegin(), method.cend(), [&](auto &c) {
+                return channels.at(i).startsWith(c.symbol) &&
+                       (c.selectedMz.isEmpty() || pair == c.selectedMz + '>' + c.mz);
+            });
+            QCOMPARE(stored->dwellTimes.at(i), own.dwell.toFloat());
+            if (!pair.isEmpty())
+                QCOMPARE(pairTexts({log.sharedMasses.value(channels.at(i))}), QStringList{pair});
+        }
+        const QStringList warnings = loggedWarnings();
+        QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+        if (!warning.isEmpty())
+            QVERIFY2(warningMatches(warning, warnings.first(), importer.fileName),
+                     qPrintable(warnings.first()));
+    }
+
+    void secondImportHandsOnItsOwnProperties()
+    {
+        Acquisition shifted;
+        shifted.layout = Layout::InFolder;
+        shifted.method = {{"Ti", "64", "48", "0.01"}, {"P", "47", "31", "0.02"}};
+        Acquisition plain = shifted;
+        plain.method = {{"Sr", "88", "", "0.03"}};
+        plain.header = "Time [Sec],Sr88";
+        plain.rows = {"0.5,1", "1.0,2"};
+        AgilentImporter importer;
+        importer.fileName = write(shifted);
+        importer.importData(true);
+        importer.fileName = write(plain);
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QCOMPARE(stored->channelNames, QStringList{"Sr88"});
+        QCOMPARE(stored->dwellTimes, QList<float>{0.03f});
+        QVERIFY(stored->massPairs.isEmpty());
+    }
+
+    void batchLayouts_data()
+    {
+        // recordFile: the sample record's file name; empty: not used
+        addColumns<Layout, QList<BatchEntry>, QString, QString, QString, QString, QDateTime>(
+            "layout", "log", "devices", "recordFile", "sample", "machine", "instant");
+        using Log = QList<BatchEntry>;
+        const auto row = [](const char *name, Layout layout, const Log &log, const QString &devices,
+                            const QString &recordFile, const QString &sample,
+                            const QString &machine, const QDateTime &instant) {
+            QTest::newRow(name) << layout << log << devices << recordFile << sample << machine
+                                << instant;
+        };
+        const Log usual = Acquisition().batchLog;
+        const QDateTime withOffset =
+            QDateTime::fromString("2020-11-18T14:24:29+11:00", Qt::ISODate);
+        const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29));
+        const QString run1 = "D:\\DATA\\demo.b\\Run1.d";
+        const BatchEntry run2{"D:\\DATA\\demo.b\\Run2.d", "B-02", "2020-11-18T14:30:00+11:00",
+                              "Pass"};
+        row("batch log XML names the folder", Layout::BatchXml, usual, "G3665A SG1", "BatchLog.xml",
+            "B-01", "Agilent G3665A SG1", withOffset);
+        row("batch log XML without Devices.xml", Layout::BatchXml, usual, "", "BatchLog.xml",
+            "B-01", "Agilent", withOffset);
+        row("batch log entries name other folders only", Layout::BatchXml, {run2}, "", "", "Run1.d",
+            "", {});
+        row("entry names the folder in another case", Layout::BatchXml,
+            {{"D:\\DATA\\demo.b\\run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}}, "", "",
+            "Run1.d", "", {});
+        row("BatchLog.csv only, local clock", Layout::BatchCsv,
+            {{run2.dataFile, "B-02", "18/11/2020 2:30:00 PM", "Pass"},
+             {run1, "B-01", "18/11/2020 2:24:29 PM", "Fail"}},
+            "", "BatchLog.csv", "B-01", "Agilent", local);
+        row("XML log lacks the folder, CSV log has it", Layout::BatchBoth,
+            {run2, {run1, "B-01", "2020/11/18 14:24:29", "Pass"}}, "", "BatchLog.csv", "B-01",
+            "Agilent", local);
+        row("re-run acquisition: the last entry wins", Layout::BatchXml,
+            {{run1, "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.at(1)}, "", "BatchLog.xml",
+            "B-01", "Agilent", withOffset);
+    }
+
+    void batchLayouts()
+    {
+        const auto [layout, log, devices, recordFile, sample, machine, instant] =
+            fetchColumns<Layout, QList<BatchEntry>, QString, QString, QString, QString, QDateTime>(
+                "layout", "log", "devices", "recordFile", "sample", "machine", "instant");
+        Acquisition acquisition;
+        acquisition.layout = layout;
+        acquisition.batchLog = log;
+        acquisition.devices = devices;
+        acquisition.header = "Time [Sec],Na23,Li7";
+        AgilentImporter importer;
+        importer.fileName = write(acquisition);
+        SignalLog signalLog(importer);
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(stored);
+        QVERIFY2(signalLog.entries.contains("sampleNames(" + sample + ")"),
+                 qPrintable(signalLog.entries.join('\n')));
+        QCOMPARE(stored->machineName, machine);
+        const QVariantMap report = importer.property("importReport").toMap();
+        const QVariantMap folder = report.value("acquisitionFolder").toMap();
+        QCOMPARE(QFileInfo(folder.value("sampleRecordFile").toString()).fileName(), recordFile);
+        QVERIFY(report.contains("batchLog")); // every batch layout has a log for the overview
+        if (recordFile.isEmpty()) {
+            QVERIFY(stored->dwellTimes.isEmpty());
+            return;
+        }
+        QCOMPARE(stored->channelNames, (QStringList{"Na23", "Li7"}));
+        QCOMPARE(stored->dwellTimes, (QList<float>{0.002f, 0.005f}));
+        QVERIFY(folder.value("methodFile").toString().endsWith("demo.b/Method/AcqMethod.xml"));
+        QCOMPARE(folder.value("instrumentFile").toString().isEmpty(), devices.isEmpty());
+        const QString instrumentNote =
+            "Instrument name from " + folder.value("instrumentFile").toString();
+        QCOMPARE(std::count_if(TsLog().entries().cbegin(), TsLog().entries().cend(),
+                               [&](const LogEntry &e) { return e.message == instrumentNote; }),
+                 devices.isEmpty() ? 0 : 1);
+        const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
+        QCOMPARE(acquired, instant);
+        QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
+        QCOMPARE(importer.acquisitionTime, instant);
+    }
+
+    void clockChange_data()
+    {
+        // acqTime: empty: the folder is not used
+        addColumns<QByteArray, QByteArray, QByteArray, QDateTime, bool>("zone", "stamp", "acqTime",
+                                                                        "start", "gapWarning");
+        // The start as yyyy-MM-ddThh:mm:ssZ.
+        const auto row = [](const char *name, const QByteArray &zone, const QByteArray &stamp,
+                            const QByteArray &acqTime, const QString &start, bool gapWarning) {
+            QTest::newRow(name) << zone << stamp << acqTime
+                                << QDateTime::fromString(start, Qt::ISODate) << gapWarning;
+        };
+        row("Berlin: stamp in the skipped hour reads one hour later", "Europe/Berlin",
+            "28/03/2021 02:30:00", {}, "2021-03-28T01:30:00Z", true);
+        row("New York: stamp in the skipped hour reads one hour later", "America/New_York",
+            "14/03/2021 02:30:00", {}, "2021-03-14T07:30:00Z", true);
+        row("Berlin: the hour after the change is as written", "Europe/Berlin",
+            "28/03/2021 03:30:00", {}, "2021-03-28T01:30:00Z", false);
+        row("Berlin: XML time in the local clock's skipped hour is a valid UTC time",
+            "Europe/Berlin", "28/03/2021 04:30:00", "2021-03-28T02:30:00Z", "2021-03-28T02:30:00Z",
+            false);
+        row("New York: XML time in the local clock's skipped hour is a valid UTC time",
+            "America/New_York", "13/03/2021 21:30:00", "2021-03-14T02:30:00Z",
+            "2021-03-14T02:30:00Z", false);
+    }
+
+    void clockChange()
+    {
+        const auto [zone, stamp, acqTime, start, gapWarning] =
+            fetchColumns<QByteArray, QByteArray, QByteArray, QDateTime, bool>(
+                "zone", "stamp", "acqTime", "start", "gapWarning");
+        if (qgetenv("TZ") != zone)
+            QSKIP("a case of another time zone");
+        if (!acqTime.isEmpty())
+            QSettings().setValue(QStringLiteral("agilentTimeLineOption"), "Use XML Time");
+        Acquisition acquisition;
+        acquisition.layout = Layout::InFolder;
+        acquisition.stampLine = "Acquired      : " + stamp + " using Batch demo.b";
+        acquisition.setField("AcqTime", acqTime.isEmpty() ? QByteArray("") : acqTime);
+        AgilentImporter importer;
+        importer.fileName = write(acquisition);
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY2(stored, qPrintable(loggedWarnings().join('\n')));
+        QCOMPARE(stored->start.toUTC(), start);
+        const QStringList warnings = loggedWarnings();
+        QCOMPARE(warnings.size(), gapWarning ? 1 : 0);
+        if (gapWarning)
+            QVERIFY2(warnings.first().contains("skips at its change to summer time"),
+                     qPrintable(warnings.first()));
+    }
+
+    // A month-first stamp with a day of 12 or less reads as a valid, wrong date; the batch log's
+    // own time of the acquisition gives it away, and the warning says which format reads it right.
+    void monthFirstStampBesideBatchLog()
+    {
+        Acquisition acquisition;
+        acquisition.layout = Layout::BatchCsv;
+        acquisition.stampLine = "Acquired      : 2/9/2026 3:16:22 PM using Batch demo.b";
+        acquisition.batchLog = {
+            {"D:\\DATA\\demo.b\\Run1.d", "Cells", "2/9/2026 3:16:22 PM", "Pass"}};
+        AgilentImporter importer;
+        importer.fileName = write(acquisition);
+        importer.importData(true);
+        QVERIFY(Session()->data()->rawInputFor(importer.fileName));
+        // The batch log is read under the same preference, so both agree and nothing is said.
+        QVERIFY(loggedWarnings().isEmpty());
+
+        // The export's stamp read day-first, the acquisition 9 February by the XML log.
+        acquisition.layout = Layout::BatchXml;
+        acquisition.batchLog.first().time = "2026-02-09T15:16:22+01:00";
+        importer.fileName = write(acquisition);
+        TsLog().clear();
+        importer.importData(true);
+        const auto wrong = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(wrong);
+        QCOMPARE(wrong->start.date(), QDate(2026, 9, 2)); // values are not changed
+        const QStringList warnings = loggedWarnings();
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains("Set agilentDateFormat to \"MM dd yyyy hh mm ss\"") &&
+                     warnings.first().contains("2026-09-02T15:16:22") &&
+                     warnings.first().contains("2026-02-09T15:16:22"),
                  qPrintable(warnings.first()));
-}
+        const QVariantMap check =
+            importer.property("importReport").toMap().value("dayMonthCheck").toMap();
+        QCOMPARE(check.value("suggestedDateFormat").toString(), QString("MM dd yyyy hh mm ss"));
+        QCOMPARE(check.value("swappedStart").toDateTime().date(), QDate(2026, 2, 9));
+    }
 
-void TestAcquisitionFolder::secondImportHandsOnItsOwnProperties()
-{
-    Acquisition shifted;
-    shifted.layout = Layout::InFolder;
-    shifted.method = {{"Ti", "64", "48", "0.01"}, {"P", "47", "31", "0.02"}};
-    Acquisition plain = shifted;
-    plain.method = {{"Sr", "88", "", "0.03"}};
-    plain.header = "Time [Sec],Sr88";
-    plain.rows = {"0.5,1", "1.0,2"};
-    AgilentImporter importer;
-    importer.fileName = write(shifted);
-    importer.importData(true);
-    importer.fileName = write(plain);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QCOMPARE(stored->channelNames, QStringList{"Sr88"});
-    QCOMPARE(stored->dwellTimes, QList<float>{0.03f});
-    QVERIFY(stored->massPairs.isEmpty());
-}
-
-void TestAcquisitionFolder::batchLayouts_data()
-{
-    QTest::addColumn<Layout>("layout");
-    QTest::addColumn<QList<BatchEntry>>("log");
-    QTest::addColumn<QString>("devices");
-    QTest::addColumn<QString>("recordFile"); // the sample record's file name; empty: not used
-    QTest::addColumn<QString>("sample");
-    QTest::addColumn<QString>("machine");
-    QTest::addColumn<QDateTime>("instant");
-    using Log = QList<BatchEntry>;
-    const auto row = [](const char *name, Layout layout, const Log &log, const QString &devices,
-                        const QString &recordFile, const QString &sample, const QString &machine,
-                        const QDateTime &instant) {
-        QTest::newRow(name) << layout << log << devices << recordFile << sample << machine
-                            << instant;
-    };
-    const Log usual = Acquisition().batchLog;
-    const QDateTime withOffset = QDateTime::fromString("2020-11-18T14:24:29+11:00", Qt::ISODate);
-    const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29));
-    const QString run1 = "D:\\DATA\\demo.b\\Run1.d";
-    const BatchEntry run2{"D:\\DATA\\demo.b\\Run2.d", "B-02", "2020-11-18T14:30:00+11:00", "Pass"};
-    row("batch log XML names the folder", Layout::BatchXml, usual, "G3665A SG1", "BatchLog.xml",
-        "B-01", "Agilent G3665A SG1", withOffset);
-    row("batch log XML without Devices.xml", Layout::BatchXml, usual, "", "BatchLog.xml", "B-01",
-        "Agilent", withOffset);
-    row("batch log entries name other folders only", Layout::BatchXml, {run2}, "", "", "Run1.d", "",
-        {});
-    row("entry names the folder in another case", Layout::BatchXml,
-        {{"D:\\DATA\\demo.b\\run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}}, "", "",
-        "Run1.d", "", {});
-    row("BatchLog.csv only, local clock", Layout::BatchCsv,
-        {{run2.dataFile, "B-02", "18/11/2020 2:30:00 PM", "Pass"},
-         {run1, "B-01", "18/11/2020 2:24:29 PM", "Fail"}},
-        "", "BatchLog.csv", "B-01", "Agilent", local);
-    row("XML log lacks the folder, CSV log has it", Layout::BatchBoth,
-        {run2, {run1, "B-01", "2020/11/18 14:24:29", "Pass"}}, "", "BatchLog.csv", "B-01",
-        "Agilent", local);
-    row("re-run acquisition: the last entry wins", Layout::BatchXml,
-        {{run1, "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.at(1)}, "", "BatchLog.xml",
-        "B-01", "Agilent", withOffset);
-}
-
-void TestAcquisitionFolder::batchLayouts()
-{
-    QFETCH(Layout, layout);
-    QFETCH(QList<BatchEntry>, log);
-    QFETCH(QString, devices);
-    QFETCH(QString, recordFile);
-    QFETCH(QString, sample);
-    QFETCH(QString, machine);
-    QFETCH(QDateTime, instant);
-    Acquisition acquisition;
-    acquisition.layout = layout;
-    acquisition.batchLog = log;
-    acquisition.devices = devices;
-    acquisition.header = "Time [Sec],Na23,Li7";
-    AgilentImporter importer;
-    importer.fileName = write(acquisition);
-    SignalLog signalLog(importer);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    QVERIFY2(signalLog.entries.contains("sampleNames(" + sample + ")"),
-             qPrintable(signalLog.entries.join('\n')));
-    QCOMPARE(stored->machineName, machine);
-    const QVariantMap report = importer.property("importReport").toMap();
-    const QVariantMap folder = report.value("acquisitionFolder").toMap();
-    QCOMPARE(QFileInfo(folder.value("sampleRecordFile").toString()).fileName(), recordFile);
-    QVERIFY(report.contains("batchLog")); // every batch layout has a log for the overview
-    if (recordFile.isEmpty()) {
+    // The batch's method and logs count only when the acquisition stands in a ".b" folder.
+    void batchPlacesNeedABatchFolder()
+    {
+        Acquisition acquisition;
+        acquisition.layout = Layout::BatchXml;
+        const QString path = write(acquisition);
+        QDir batch = QFileInfo(path).dir();
+        batch.cdUp();
+        QVERIFY(QDir().rename(batch.path(), batch.path() + "-renamed"));
+        AgilentImporter importer;
+        importer.fileName = QString(path).replace("demo.b", "demo.b-renamed");
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(stored);
         QVERIFY(stored->dwellTimes.isEmpty());
-        return;
+        QVERIFY(!importer.property("importReport").toMap().contains("batchLog"));
     }
-    QCOMPARE(stored->channelNames, (QStringList{"Na23", "Li7"}));
-    QCOMPARE(stored->dwellTimes, (QList<float>{0.002f, 0.005f}));
-    QVERIFY(folder.value("methodFile").toString().endsWith("demo.b/Method/AcqMethod.xml"));
-    QCOMPARE(folder.value("instrumentFile").toString().isEmpty(), devices.isEmpty());
-    const QString instrumentNote =
-        "Instrument name from " + folder.value("instrumentFile").toString();
-    QCOMPARE(std::count_if(TsLog().entries().cbegin(), TsLog().entries().cend(),
-                           [&](const LogEntry &e) { return e.message == instrumentNote; }),
-             devices.isEmpty() ? 0 : 1);
-    const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
-    QCOMPARE(acquired, instant);
-    QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
-    QCOMPARE(importer.acquisitionTime, instant);
-}
 
-void TestAcquisitionFolder::clockChange_data()
-{
-    QTest::addColumn<QByteArray>("zone");
-    QTest::addColumn<QByteArray>("stamp");
-    QTest::addColumn<QByteArray>("acqTime"); // empty: the folder is not used
-    QTest::addColumn<QDateTime>("start");
-    QTest::addColumn<bool>("gapWarning");
-    // The start as yyyy-MM-ddThh:mm:ssZ.
-    const auto row = [](const char *name, const QByteArray &zone, const QByteArray &stamp,
-                        const QByteArray &acqTime, const QString &start, bool gapWarning) {
-        QTest::newRow(name) << zone << stamp << acqTime << QDateTime::fromString(start, Qt::ISODate)
-                            << gapWarning;
-    };
-    row("Berlin: stamp in the skipped hour reads one hour later", "Europe/Berlin",
-        "28/03/2021 02:30:00", {}, "2021-03-28T01:30:00Z", true);
-    row("New York: stamp in the skipped hour reads one hour later", "America/New_York",
-        "14/03/2021 02:30:00", {}, "2021-03-14T07:30:00Z", true);
-    row("Berlin: the hour after the change is as written", "Europe/Berlin", "28/03/2021 03:30:00",
-        {}, "2021-03-28T01:30:00Z", false);
-    row("Berlin: XML time in the local clock's skipped hour is a valid UTC time", "Europe/Berlin",
-        "28/03/2021 04:30:00", "2021-03-28T02:30:00Z", "2021-03-28T02:30:00Z", false);
-    row("New York: XML time in the local clock's skipped hour is a valid UTC time",
-        "America/New_York", "13/03/2021 21:30:00", "2021-03-14T02:30:00Z", "2021-03-14T02:30:00Z",
-        false);
-}
+    void batchLogCsvCells_data()
+    {
+        QTest::addColumn<QByteArray>("row");    // under "#,File Name,Sample Name,Comment"
+        QTest::addColumn<QStringList>("cells"); // data file, sample name, comment
+        QTest::newRow("last cell without a comma after it")
+            << QByteArray("1,D:\\b.b\\a.d,S1,spot 3")
+            << QStringList{"D:\\b.b\\a.d", "S1", "spot 3"};
+        QTest::newRow("quoted cell with a comma and doubled quotes, - for empty")
+            << QByteArray("1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-")
+            << QStringList{"D:\\b.b\\a.d", "x, \"y\"", ""};
+    }
 
-void TestAcquisitionFolder::clockChange()
-{
-    QFETCH(QByteArray, zone);
-    QFETCH(QByteArray, stamp);
-    QFETCH(QByteArray, acqTime);
-    QFETCH(QDateTime, start);
-    QFETCH(bool, gapWarning);
-    if (qgetenv("TZ") != zone)
-        QSKIP("a case of another time zone");
-    if (!acqTime.isEmpty())
-        QSettings().setValue(QStringLiteral("agilentTimeLineOption"), "Use XML Time");
-    Acquisition acquisition;
-    acquisition.layout = Layout::InFolder;
-    acquisition.stampLine = "Acquired      : " + stamp + " using Batch demo.b";
-    acquisition.setField("AcqTime", acqTime.isEmpty() ? QByteArray("") : acqTime);
-    AgilentImporter importer;
-    importer.fileName = write(acquisition);
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY2(stored, qPrintable(loggedWarnings().join('\n')));
-    QCOMPARE(stored->start.toUTC(), start);
-    const QStringList warnings = loggedWarnings();
-    QCOMPARE(warnings.size(), gapWarning ? 1 : 0);
-    if (gapWarning)
-        QVERIFY2(warnings.first().contains("skips at its change to summer time"),
-                 qPrintable(warnings.first()));
-}
+    void batchLogCsvCells()
+    {
+        QFETCH(QByteArray, row);
+        QFETCH(QStringList, cells);
+        const QVector<BatchLogEntry> entries =
+            readBatchLogCsv("\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + row + "\r\n");
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(
+            (QStringList{entries.at(0).dataFile, entries.at(0).sampleName, entries.at(0).comment}),
+            cells);
+    }
 
-// A month-first stamp with a day of 12 or less reads as a valid, wrong date; the batch log's own
-// time of the acquisition gives it away, and the warning says which format reads it right.
-void TestAcquisitionFolder::monthFirstStampBesideBatchLog()
-{
-    Acquisition acquisition;
-    acquisition.layout = Layout::BatchCsv;
-    acquisition.stampLine = "Acquired      : 2/9/2026 3:16:22 PM using Batch demo.b";
-    acquisition.batchLog = {{"D:\\DATA\\demo.b\\Run1.d", "Cells", "2/9/2026 3:16:22 PM", "Pass"}};
-    AgilentImporter importer;
-    importer.fileName = write(acquisition);
-    importer.importData(true);
-    QVERIFY(Session()->data()->rawInputFor(importer.fileName));
-    // The batch log is read under the same preference, so both agree and nothing is said.
-    QVERIFY(loggedWarnings().isEmpty());
-
-    // The export's stamp read day-first, the acquisition 9 February by the XML log.
-    acquisition.layout = Layout::BatchXml;
-    acquisition.batchLog.first().time = "2026-02-09T15:16:22+01:00";
-    importer.fileName = write(acquisition);
-    TsLog().clear();
-    importer.importData(true);
-    const auto wrong = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(wrong);
-    QCOMPARE(wrong->start.date(), QDate(2026, 9, 2)); // values are not changed
-    const QStringList warnings = loggedWarnings();
-    QCOMPARE(warnings.size(), 1);
-    QVERIFY2(warnings.first().contains("Set agilentDateFormat to \"MM dd yyyy hh mm ss\"") &&
-                 warnings.first().contains("2026-09-02T15:16:22") &&
-                 warnings.first().contains("2026-02-09T15:16:22"),
-             qPrintable(warnings.first()));
-    const QVariantMap check =
-        importer.property("importReport").toMap().value("dayMonthCheck").toMap();
-    QCOMPARE(check.value("suggestedDateFormat").toString(), QString("MM dd yyyy hh mm ss"));
-    QCOMPARE(check.value("swappedStart").toDateTime().date(), QDate(2026, 2, 9));
-}
-
-// The batch's method and logs count only when the acquisition stands in a ".b" folder.
-void TestAcquisitionFolder::batchPlacesNeedABatchFolder()
-{
-    Acquisition acquisition;
-    acquisition.layout = Layout::BatchXml;
-    const QString path = write(acquisition);
-    QDir batch = QFileInfo(path).dir();
-    batch.cdUp();
-    QVERIFY(QDir().rename(batch.path(), batch.path() + "-renamed"));
-    AgilentImporter importer;
-    importer.fileName = QString(path).replace("demo.b", "demo.b-renamed");
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    QVERIFY(stored->dwellTimes.isEmpty());
-    QVERIFY(!importer.property("importReport").toMap().contains("batchLog"));
-}
-
-void TestAcquisitionFolder::batchLogCsvCells_data()
-{
-    QTest::addColumn<QByteArray>("row");    // under "#,File Name,Sample Name,Comment"
-    QTest::addColumn<QStringList>("cells"); // data file, sample name, comment
-    QTest::newRow("last cell without a comma after it")
-        << QByteArray("1,D:\\b.b\\a.d,S1,spot 3") << QStringList{"D:\\b.b\\a.d", "S1", "spot 3"};
-    QTest::newRow("quoted cell with a comma and doubled quotes, - for empty")
-        << QByteArray("1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-")
-        << QStringList{"D:\\b.b\\a.d", "x, \"y\"", ""};
-}
-
-void TestAcquisitionFolder::batchLogCsvCells()
-{
-    QFETCH(QByteArray, row);
-    QFETCH(QStringList, cells);
-    const QVector<BatchLogEntry> entries =
-        readBatchLogCsv("\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + row + "\r\n");
-    QCOMPARE(entries.size(), 1);
-    QCOMPARE((QStringList{entries.at(0).dataFile, entries.at(0).sampleName, entries.at(0).comment}),
-             cells);
-}
+private:
+    // Writes the acquisition into a folder of its own; answers the export's path.
+    QString write(const Acquisition &acquisition)
+    {
+        const QString root = dir.filePath(QString::number(++cases));
+        QDir().mkpath(root);
+        return acquisition.writeTo(root);
+    }
+    QTemporaryDir dir;
+    int cases = 0;
+};
 
 QTEST_GUILESS_MAIN(TestAcquisitionFolder)
 #include "tst_acquisitionfolder.moc"

@@ -189,14 +189,12 @@ void TestBadInput::initTestCase()
 
 void TestBadInput::endsCleanly_data()
 {
-    QTest::addColumn<BadInput>("input");
-    QTest::addColumn<QString>("timeLine"); // the time-line preference; null: the default
-    QTest::addColumn<bool>("recognised");
+    // timeLine: the time-line preference; null: the default
+    addColumns<BadInput, QString, bool>("input", "timeLine", "recognised");
     // Every signal when nothing is stored, else the last ones; %1: the file's path.
-    QTest::addColumn<QStringList>("signalLog");
-    QTest::addColumn<QStringList>("warnings"); // in order, as warningMatches() reads them
-    QTest::addColumn<int>("rows");             // rows stored, the terminating row included
-    QTest::addColumn<int>("channels");
+    // warnings: in order, as warningMatches() reads them
+    // rows: rows stored, the terminating row included
+    addColumns<QStringList, QStringList, int, int>("signalLog", "warnings", "rows", "channels");
     const auto fails = [](const char *name, const BadInput &input, const QStringList &signalLog,
                           const QStringList &warnings, bool recognised = true,
                           const QString &timeLine = {}) {
@@ -429,13 +427,9 @@ void TestBadInput::endsCleanly_data()
 
 void TestBadInput::endsCleanly()
 {
-    QFETCH(BadInput, input);
-    QFETCH(QString, timeLine);
-    QFETCH(bool, recognised);
-    QFETCH(QStringList, signalLog);
-    QFETCH(QStringList, warnings);
-    QFETCH(int, rows);
-    QFETCH(int, channels);
+    auto [input, timeLine, recognised, signalLog, warnings, rows, channels] =
+        fetchColumns<BadInput, QString, bool, QStringList, QStringList, int, int>(
+            "input", "timeLine", "recognised", "signalLog", "warnings", "rows", "channels");
     if (QTest::currentDataTag() == QLatin1String("unreadable file") && geteuid() == 0)
         QSKIP("root reads any file");
 

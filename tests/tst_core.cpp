@@ -2,22 +2,9 @@
 #include "abstractimporter.h"
 #include "datamanager.h"
 #include "log.h"
+#include "testtables.h"
 
 #include <QtTest>
-
-class TestCore : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void dataStoreRefusesInconsistentInput_data();
-    void dataStoreRefusesInconsistentInput();
-    void dataStoreMemoryLimit();
-    void dataStoreKeepsIndependentCopies();
-    void logRecordsAndNotifies();
-    void convertTimeStamp_data();
-    void convertTimeStamp();
-};
 
 namespace {
 struct StoreInput
@@ -41,156 +28,161 @@ using Fault = std::function<void(StoreInput &)>;
 } // namespace
 Q_DECLARE_METATYPE(Fault)
 
-void TestCore::dataStoreRefusesInconsistentInput_data()
+class TestCore : public QObject
 {
-    QTest::addColumn<Fault>("fault");
-    QTest::newRow("consistent input is taken") << Fault();
-    QTest::newRow("listed channel without a column")
-        << Fault([](StoreInput &input) { input.names.append(QStringLiteral("Mg24")); });
-    QTest::newRow("channel column shorter than the row count")
-        << Fault([](StoreInput &input) { input.na.resize(2); });
-    QTest::newRow("time column longer than the row count")
-        << Fault([](StoreInput &input) { input.time.resize(4); });
-    QTest::newRow("row count zero, columns empty") << Fault([](StoreInput &input) {
-        input.rowCount = 0;
-        input.li.reset();
-        input.na.reset();
-        input.time.reset();
-    });
-    QTest::newRow("no time column")
-        << Fault([](StoreInput &input) { input.timePointer = nullptr; });
-    QTest::newRow("null channel column")
-        << Fault([](StoreInput &input) { input.channels[QStringLiteral("Li7")] = nullptr; });
-}
+    Q_OBJECT
 
-void TestCore::dataStoreRefusesInconsistentInput()
-{
-    QFETCH(Fault, fault);
-    StoreInput input;
-    if (fault)
-        fault(input);
-    DataManager store;
-    QCOMPARE(input.addTo(store), !fault);
-    QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
-}
+private slots:
+    void dataStoreRefusesInconsistentInput_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::newRow("consistent input is taken") << Fault();
+        QTest::newRow("listed channel without a column")
+            << Fault([](StoreInput &input) { input.names.append(QStringLiteral("Mg24")); });
+        QTest::newRow("channel column shorter than the row count")
+            << Fault([](StoreInput &input) { input.na.resize(2); });
+        QTest::newRow("time column longer than the row count")
+            << Fault([](StoreInput &input) { input.time.resize(4); });
+        QTest::newRow("row count zero, columns empty") << Fault([](StoreInput &input) {
+            input.rowCount = 0;
+            input.li.reset();
+            input.na.reset();
+            input.time.reset();
+        });
+        QTest::newRow("no time column")
+            << Fault([](StoreInput &input) { input.timePointer = nullptr; });
+        QTest::newRow("null channel column")
+            << Fault([](StoreInput &input) { input.channels[QStringLiteral("Li7")] = nullptr; });
+    }
 
-// Three columns (time and two channels) of three doubles: 72 bytes. A table of one row is as
-// good as any.
-void TestCore::dataStoreMemoryLimit()
-{
-    for (const qint64 limit : {qint64(71), qint64(72)}) {
+    void dataStoreRefusesInconsistentInput()
+    {
+        QFETCH(Fault, fault);
+        StoreInput input;
+        if (fault)
+            fault(input);
         DataManager store;
-        store.setMemoryLimit(limit);
-        QCOMPARE(StoreInput().addTo(store), limit == 72);
+        QCOMPARE(input.addTo(store), !fault);
+        QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
     }
-    StoreInput oneRow;
-    oneRow.rowCount = 1;
-    for (Column *column : {&oneRow.li, &oneRow.na, &oneRow.time})
-        column->resize(1);
-    DataManager store;
-    QVERIFY(oneRow.addTo(store));
-}
 
-void TestCore::dataStoreKeepsIndependentCopies()
-{
-    DataManager store;
-    auto input = std::make_unique<StoreInput>();
-    input->li[1] = 42.5;
-    QVERIFY(input->addTo(store));
-    input->li[1] = -1;
-    input.reset(); // the importer frees its columns after the call
-    const auto kept = store.rawInputFor(QStringLiteral("/data/run.csv"));
-    QVERIFY(kept);
-    QCOMPARE(kept->channels.value(QStringLiteral("Li7"))[1], 42.5);
-    QCOMPARE(kept->rowCount, 3);
-    // Forgetting a file drops its records and keeps every other file's.
-    for (const char *path : {"/data/run.csv", "/data/other.csv"}) {
-        const QDir location{QString::fromLatin1(path)};
-        store.appendFileToFileList(QSharedPointer<TesselImportedFile>::create(
-            QDateTime(), QDateTime(), location, QDateTime()));
-        store.appendSampleToSampleList(QSharedPointer<TesselSampleMetaData>::create(
-            QStringLiteral("S"), QDateTime(), QDateTime(), location));
+    // Three columns (time and two channels) of three doubles: 72 bytes. A table of one row is as
+    // good as any.
+    void dataStoreMemoryLimit()
+    {
+        for (const qint64 limit : {qint64(71), qint64(72)}) {
+            DataManager store;
+            store.setMemoryLimit(limit);
+            QCOMPARE(StoreInput().addTo(store), limit == 72);
+        }
+        StoreInput oneRow;
+        oneRow.rowCount = 1;
+        for (Column *column : {&oneRow.li, &oneRow.na, &oneRow.time})
+            column->resize(1);
+        DataManager store;
+        QVERIFY(oneRow.addTo(store));
     }
-    store.forgetFile(QStringLiteral("/data/run.csv"));
-    QVERIFY(!store.rawInputFor(QStringLiteral("/data/run.csv")));
-    QCOMPARE(store.files().size(), 1);
-    QCOMPARE(store.files().at(0)->location, QDir(QStringLiteral("/data/other.csv")));
-    QCOMPARE(store.samples().size(), 1);
-}
 
-void TestCore::logRecordsAndNotifies()
-{
-    Log log;
-    QVector<LogEntry> heard;
-    const int id = log.addListener([&](const LogEntry &entry) { heard.append(entry); });
-    const QDateTime when = QDateTime::currentDateTime();
-    log.warning(QStringLiteral("w"), when);
-    log.debugWithOrigin(QStringLiteral("d"), QStringLiteral("here"), when);
-    log.removeListener(id);
-    log.warningWithOrigin(QStringLiteral("unheard"), QStringLiteral("there"), when);
-
-    QCOMPARE(heard.size(), 2);
-    QCOMPARE(heard.at(1).level, LogEntry::Debug);
-    QCOMPARE(heard.at(1).origin, QStringLiteral("here"));
-    const QVector<LogEntry> entries = log.entries();
-    QCOMPARE(entries.size(), 3);
-    QCOMPARE(entries.at(2).message, QStringLiteral("unheard"));
-    QCOMPARE(entries.at(2).level, LogEntry::Warning);
-    QCOMPARE(entries.at(0).time, when);
-}
-
-void TestCore::convertTimeStamp_data()
-{
-    QTest::addColumn<QString>("stamp");
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QDateTime>("expected");
-    // The expected local time as yyyy-MM-ddThh:mm:ss.zzz; empty: invalid.
-    const auto row = [](const char *name, const QString &stamp, const QString &expected,
-                        const QString &format = QStringLiteral("dd MM yyyy hh mm ss")) {
-        QTest::newRow(name) << stamp << format
-                            << QDateTime::fromString(expected, Qt::ISODateWithMs);
-    };
-    row("day first, 24 h", "18 11 2020 14 24 29", "2020-11-18T14:24:29");
-    row("year first overrides the format", "2020 11 18 14 24 29", "2020-11-18T14:24:29");
-    row("12 h PM, one-digit hour", "16 11 2020 1 08 48 PM", "2020-11-16T13:08:48");
-    row("month name first, lower-case pm", "Oct 29 2015 03 06 01 pm", "2015-10-29T15:06:01");
-    row("long month name in the middle", "12 March 2020 2 05 33 PM", "2020-03-12T14:05:33");
-    row("12 AM is midnight", "01 02 2020 12 00 00 AM", "2020-02-01T00:00:00");
-    row("12 PM is noon", "01 02 2020 12 44 14 pm", "2020-02-01T12:44:14");
-    row("11 am stays", "01 02 2020 11 58 02 am", "2020-02-01T11:58:02");
-    row("marker with full stops", "01 02 2020 3 05 p.", "2020-02-01T15:05:00");
-    row("no seconds", "12 03 2020 14 05", "2020-03-12T14:05:00");
-    row("fractional seconds kept as ms", "12 03 2020 14 05 33.25", "2020-03-12T14:05:33.250");
-    row("two-digit year is 20xx", "12 03 20 14 05 33", "2020-03-12T14:05:33", "dd MM yy hh mm ss");
-    row("month first under a month-first format", "2 28 2020 11 59 00 AM", "2020-02-28T11:59:00",
-        "MM dd yyyy hh mm ss");
-    row("format with separators", "2 28 2020 11 59 00", "2020-02-28T11:59:00", "M/d/yyyy h:mm:ss");
-    row("invalid: month first under the default format", "2 28 2020 11 59 00 AM", "");
-    row("invalid: hour above 12 with a marker", "01 02 2020 13 00 00 PM", "");
-    row("invalid: hour 25", "01 02 2020 25 00 00", "");
-    row("invalid: 31 April", "31 04 2020 10 00 00", "");
-    row("invalid: too few tokens", "12 03 2020 14", "");
-    row("invalid: too many tokens", "12 03 2020 14 05 33 PM x", "");
-    row("invalid: three-digit day", "123 03 2020 14 05 33", "");
-    row("invalid: three-digit year", "12 03 202 14 05 33", "");
-    row("invalid: two month names", "Oct Nov 2020 14 05 33", "");
-    row("invalid: word that is no month", "Foo 12 2020 14 05 33", "");
-    row("invalid: signed day", "+5 12 2020 14 05 33", "");
-    row("invalid: format without a year", "12 03 2020 14 05 33", "", "dd MM hh mm ss");
-}
-
-void TestCore::convertTimeStamp()
-{
-    QFETCH(QString, stamp);
-    QFETCH(QString, format);
-    QFETCH(QDateTime, expected);
-    const QDateTime converted = AbstractImporter::convertTimeStamp(stamp, format);
-    QCOMPARE(converted.isValid(), expected.isValid());
-    if (expected.isValid()) {
-        QCOMPARE(converted, expected);
-        QCOMPARE(converted.timeSpec(), Qt::LocalTime);
+    void dataStoreKeepsIndependentCopies()
+    {
+        DataManager store;
+        auto input = std::make_unique<StoreInput>();
+        input->li[1] = 42.5;
+        QVERIFY(input->addTo(store));
+        input->li[1] = -1;
+        input.reset(); // the importer frees its columns after the call
+        const auto kept = store.rawInputFor(QStringLiteral("/data/run.csv"));
+        QVERIFY(kept);
+        QCOMPARE(kept->channels.value(QStringLiteral("Li7"))[1], 42.5);
+        QCOMPARE(kept->rowCount, 3);
+        // Forgetting a file drops its records and keeps every other file's.
+        for (const char *path : {"/data/run.csv", "/data/other.csv"}) {
+            const QDir location{QString::fromLatin1(path)};
+            store.appendFileToFileList(QSharedPointer<TesselImportedFile>::create(
+                QDateTime(), QDateTime(), location, QDateTime()));
+            store.appendSampleToSampleList(QSharedPointer<TesselSampleMetaData>::create(
+                QStringLiteral("S"), QDateTime(), QDateTime(), location));
+        }
+        store.forgetFile(QStringLiteral("/data/run.csv"));
+        QVERIFY(!store.rawInputFor(QStringLiteral("/data/run.csv")));
+        QCOMPARE(store.files().size(), 1);
+        QCOMPARE(store.files().at(0)->location, QDir(QStringLiteral("/data/other.csv")));
+        QCOMPARE(store.samples().size(), 1);
     }
-}
+
+    void logRecordsAndNotifies()
+    {
+        Log log;
+        QVector<LogEntry> heard;
+        const int id = log.addListener([&](const LogEntry &entry) { heard.append(entry); });
+        const QDateTime when = QDateTime::currentDateTime();
+        log.warning(QStringLiteral("w"), when);
+        log.debugWithOrigin(QStringLiteral("d"), QStringLiteral("here"), when);
+        log.removeListener(id);
+        log.warningWithOrigin(QStringLiteral("unheard"), QStringLiteral("there"), when);
+
+        QCOMPARE(heard.size(), 2);
+        QCOMPARE(heard.at(1).level, LogEntry::Debug);
+        QCOMPARE(heard.at(1).origin, QStringLiteral("here"));
+        const QVector<LogEntry> entries = log.entries();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries.at(2).message, QStringLiteral("unheard"));
+        QCOMPARE(entries.at(2).level, LogEntry::Warning);
+        QCOMPARE(entries.at(0).time, when);
+    }
+
+    void convertTimeStamp_data()
+    {
+        addColumns<QString, QString, QDateTime>("stamp", "format", "expected");
+        // The expected local time as yyyy-MM-ddThh:mm:ss.zzz; empty: invalid.
+        const auto row = [](const char *name, const QString &stamp, const QString &expected,
+                            const QString &format = QStringLiteral("dd MM yyyy hh mm ss")) {
+            QTest::newRow(name) << stamp << format
+                                << QDateTime::fromString(expected, Qt::ISODateWithMs);
+        };
+        row("day first, 24 h", "18 11 2020 14 24 29", "2020-11-18T14:24:29");
+        row("year first overrides the format", "2020 11 18 14 24 29", "2020-11-18T14:24:29");
+        row("12 h PM, one-digit hour", "16 11 2020 1 08 48 PM", "2020-11-16T13:08:48");
+        row("month name first, lower-case pm", "Oct 29 2015 03 06 01 pm", "2015-10-29T15:06:01");
+        row("long month name in the middle", "12 March 2020 2 05 33 PM", "2020-03-12T14:05:33");
+        row("12 AM is midnight", "01 02 2020 12 00 00 AM", "2020-02-01T00:00:00");
+        row("12 PM is noon", "01 02 2020 12 44 14 pm", "2020-02-01T12:44:14");
+        row("11 am stays", "01 02 2020 11 58 02 am", "2020-02-01T11:58:02");
+        row("marker with full stops", "01 02 2020 3 05 p.", "2020-02-01T15:05:00");
+        row("no seconds", "12 03 2020 14 05", "2020-03-12T14:05:00");
+        row("fractional seconds kept as ms", "12 03 2020 14 05 33.25", "2020-03-12T14:05:33.250");
+        row("two-digit year is 20xx", "12 03 20 14 05 33", "2020-03-12T14:05:33",
+            "dd MM yy hh mm ss");
+        row("month first under a month-first format", "2 28 2020 11 59 00 AM",
+            "2020-02-28T11:59:00", "MM dd yyyy hh mm ss");
+        row("format with separators", "2 28 2020 11 59 00", "2020-02-28T11:59:00",
+            "M/d/yyyy h:mm:ss");
+        row("invalid: month first under the default format", "2 28 2020 11 59 00 AM", "");
+        row("invalid: hour above 12 with a marker", "01 02 2020 13 00 00 PM", "");
+        row("invalid: hour 25", "01 02 2020 25 00 00", "");
+        row("invalid: 31 April", "31 04 2020 10 00 00", "");
+        row("invalid: too few tokens", "12 03 2020 14", "");
+        row("invalid: too many tokens", "12 03 2020 14 05 33 PM x", "");
+        row("invalid: three-digit day", "123 03 2020 14 05 33", "");
+        row("invalid: three-digit year", "12 03 202 14 05 33", "");
+        row("invalid: two month names", "Oct Nov 2020 14 05 33", "");
+        row("invalid: word that is no month", "Foo 12 2020 14 05 33", "");
+        row("invalid: signed day", "+5 12 2020 14 05 33", "");
+        row("invalid: format without a year", "12 03 2020 14 05 33", "", "dd MM hh mm ss");
+    }
+
+    void convertTimeStamp()
+    {
+        const auto [stamp, format, expected] =
+            fetchColumns<QString, QString, QDateTime>("stamp", "format", "expected");
+        const QDateTime converted = AbstractImporter::convertTimeStamp(stamp, format);
+        QCOMPARE(converted.isValid(), expected.isValid());
+        if (expected.isValid()) {
+            QCOMPARE(converted, expected);
+            QCOMPARE(converted.timeSpec(), Qt::LocalTime);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestCore)
 #include "tst_core.moc"

@@ -18,28 +18,6 @@
 using NumberGenerator = std::function<double(QRandomGenerator &)>;
 Q_DECLARE_METATYPE(NumberGenerator)
 
-class TestFastPaths : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void rowCountMatchesTheExpression();
-    void numbersMatchQt_data();
-    void numbersMatchQt();
-    void importMatchesAPlainReading_data();
-    void importMatchesAPlainReading();
-    void largeContentSplitsLikeQt_data();
-    void largeContentSplitsLikeQt();
-    void parallelReadingMatchesOneThread_data();
-    void parallelReadingMatchesOneThread();
-    void exportNumbersMatchToChars_data();
-    void exportNumbersMatchToChars();
-
-private:
-    QTemporaryDir dir;
-};
-
 namespace {
 
 QByteArray randomBytes(QRandomGenerator &random, const QByteArray &alphabet, int maxLength)
@@ -162,286 +140,295 @@ Acquisition generate(quint32 seed, QStringList *names)
 
 } // namespace
 
-void TestFastPaths::initTestCase()
+class TestFastPaths : public QObject
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings().clear();
-    QVERIFY(dir.isValid());
-}
+    Q_OBJECT
 
-void TestFastPaths::rowCountMatchesTheExpression()
-{
-    const QByteArray alphabet("077..,,\r\n\r\na_ Z\0\xEF\xBB\xBF\xC3\xA9\xE2\x80", 24);
-    QRandomGenerator random(20261206);
-    for (int round = 0; round < 5000; ++round) {
-        QByteArray text = randomBytes(random, alphabet, 60);
-        if (round % 5 == 0)
-            text.prepend("\xEF\xBB\xBF");
-        QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        QVERIFY(dir.isValid());
     }
-}
 
-void TestFastPaths::numbersMatchQt_data()
-{
-    QTest::addColumn<QByteArray>("field");
-    // Row names percent-encode the field.
-    QList<QByteArray> fields{"0",      "-0",     "+0",      "12.50",    "  7.25\r", "\t1e5 ",
-                             "1E+05",  "1e-400", "-1e-400", "0e-400",   "1e400",    "-1e400",
-                             "4e-320", "0.1",    ".5",      "5.",       ".",        "-.",
-                             "+.5",    "1e",     "1e+",     "e5",       "1.2.3",    "1,5",
-                             "0x10",   "nan",    "NaN",     "-nan",     "+nan",     "inf",
-                             "INF",    "+inf",   "-Inf",    "infinity", "--5",      "+-5",
-                             "- 5",    "1 5",    "5abc",    "",         " ",        "\r"};
-    fields +=
-        {"\xC2\xA0\x35", "5\xC2\xA0", "\xE2\x88\x92\x35", "\xEF\xBC\x95", "\xC3\xA9", "12\xFF"};
-    fields += {"1.7976931348623159e308", "123456789012345678901234567890",
-               "0.000000000000000000000000000000000000001"};
-    for (const QByteArray &field : fields)
-        QTest::newRow(field.toPercentEncoding().constData()) << field;
-}
-
-void TestFastPaths::numbersMatchQt()
-{
-    QFETCH(QByteArray, field);
-    const double expected = QString::fromUtf8(field).toDouble();
-    const char *end = field.constData() + field.size();
-    const double parsed = parseField(field.constData(), end);
-    QVERIFY2(sameDouble(parsed, expected),
-             qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
-    if (!field.contains(',') &&
-        std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
-        double inPlace = 0;
-        const QByteArray line = field + ",9"; // the field ends at its comma
-        QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
-                 line.constData() + field.size());
-        QVERIFY(sameDouble(inPlace, expected));
+    void rowCountMatchesTheExpression()
+    {
+        const QByteArray alphabet("077..,,\r\n\r\na_ Z\0\xEF\xBB\xBF\xC3\xA9\xE2\x80", 24);
+        QRandomGenerator random(20261206);
+        for (int round = 0; round < 5000; ++round) {
+            QByteArray text = randomBytes(random, alphabet, 60);
+            if (round % 5 == 0)
+                text.prepend("\xEF\xBB\xBF");
+            QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
+        }
     }
-}
 
-void TestFastPaths::importMatchesAPlainReading_data()
-{
-    QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1000; seed < 1024; ++seed) {
-        const Shape shape = shapeOf(seed);
-        QTest::addRow("seed %u: %d channels%s, %d rows, %s%s%s", seed, shape.channels,
-                      shape.massShifted ? " (mass-shifted)" : "", shape.rows,
-                      shape.lineEnd == "\r\n" ? "CR LF"
-                      : shape.lineEnd == "\n" ? "LF"
-                                              : "CR",
-                      shape.folder ? ", acquisition folder" : "",
-                      shape.oddFields ? ", odd fields" : "")
-            << seed;
+    void numbersMatchQt_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        // Row names percent-encode the field.
+        QList<QByteArray> fields{"0",      "-0",     "+0",      "12.50",    "  7.25\r", "\t1e5 ",
+                                 "1E+05",  "1e-400", "-1e-400", "0e-400",   "1e400",    "-1e400",
+                                 "4e-320", "0.1",    ".5",      "5.",       ".",        "-.",
+                                 "+.5",    "1e",     "1e+",     "e5",       "1.2.3",    "1,5",
+                                 "0x10",   "nan",    "NaN",     "-nan",     "+nan",     "inf",
+                                 "INF",    "+inf",   "-Inf",    "infinity", "--5",      "+-5",
+                                 "- 5",    "1 5",    "5abc",    "",         " ",        "\r"};
+        fields +=
+            {"\xC2\xA0\x35", "5\xC2\xA0", "\xE2\x88\x92\x35", "\xEF\xBC\x95", "\xC3\xA9", "12\xFF"};
+        fields += {"1.7976931348623159e308", "123456789012345678901234567890",
+                   "0.000000000000000000000000000000000000001"};
+        for (const QByteArray &field : fields)
+            QTest::newRow(field.toPercentEncoding().constData()) << field;
     }
-}
 
-// The import's columns equal a reading of the decoded text, split per line and per field and
-// converted with QString::toDouble, bit for bit.
-void TestFastPaths::importMatchesAPlainReading()
-{
-    QFETCH(quint32, seed);
-    QStringList names;
-    const Acquisition acquisition = generate(seed, &names);
-    AgilentImporter importer;
-    importer.fileName = acquisition.writeTo(dir.path());
-    importer.importData(true);
-    const auto stored = Session()->data()->rawInputFor(importer.fileName);
-    QVERIFY(stored);
-    const int rows = acquisition.rows.size();
-    QCOMPARE(stored->rowCount, rows + 1);
-    QCOMPARE(stored->channelNames, names);
-    QCOMPARE(stored->dwellTimes.size(), shapeOf(seed).folder ? names.size() : 0);
-    const double start = usualStart();
-    for (int r = 0; r < rows; ++r) {
-        const QStringList fields = QString::fromUtf8(acquisition.rows.at(r)).split(',');
-        QVERIFY(sameDouble(stored->time[arma::uword(r)], fields.at(0).toDouble() + start));
-        for (int c = 0; c < names.size(); ++c)
-            QVERIFY2(
-                sameDouble(stored->channels.value(names.at(c))[arma::uword(r)],
-                           fields.at(c + 1).toDouble()),
-                qPrintable(
-                    QStringLiteral("row %1, %2: %3").arg(r).arg(names.at(c), fields.at(c + 1))));
+    void numbersMatchQt()
+    {
+        QFETCH(QByteArray, field);
+        const double expected = QString::fromUtf8(field).toDouble();
+        const char *end = field.constData() + field.size();
+        const double parsed = parseField(field.constData(), end);
+        QVERIFY2(sameDouble(parsed, expected),
+                 qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
+        if (!field.contains(',') &&
+            std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
+            double inPlace = 0;
+            const QByteArray line = field + ",9"; // the field ends at its comma
+            QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
+                     line.constData() + field.size());
+            QVERIFY(sameDouble(inPlace, expected));
+        }
     }
-}
 
-void TestFastPaths::largeContentSplitsLikeQt_data()
-{
-    QTest::addColumn<QByteArray>("lineEnd");
-    QTest::addColumn<double>("nulAt"); // where a NUL byte stands, as a fraction of the content
-    QTest::addColumn<double>("nonAsciiAt");
-    QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0;
-    QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0;
-    QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0;
-    QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0;
-    QTest::newRow("CR LF, a character that is not ASCII in the second half")
-        << QByteArray("\r\n") << -1.0 << 0.9;
-}
-
-// Content large enough to be scanned in two halves at once: the lines, the row count, the first
-// NUL and the plain-ASCII verdict of a plain reading.
-void TestFastPaths::largeContentSplitsLikeQt()
-{
-    QFETCH(QByteArray, lineEnd);
-    QFETCH(double, nulAt);
-    QFETCH(double, nonAsciiAt);
-    QRandomGenerator random(3);
-    QList<QByteArray> rows;
-    for (int r = 0; r < 260000; ++r)
-        rows.append(QByteArray::number(0.25 * r) + "," + randomNumberText(random) + "," +
-                    randomNumberText(random) + (r % 7 ? ",1.5" : ""));
-    QByteArray text = exportOf(rows, lineEnd);
-    if (nulAt >= 0)
-        text[int(nulAt * text.size())] = '\0';
-    if (nonAsciiAt >= 0)
-        text[int(nonAsciiAt * text.size())] = '\xE9';
-    QVERIFY2(text.size() > 9 << 20, QByteArray::number(text.size())); // scanned in two halves
-    const FileLines lines(text);
-    const QList<QByteArray> expected = text.split(lineEnd == "\r" ? '\r' : '\n');
-    QCOMPARE(lines.count(), expected.size());
-    for (int i = 0; i < lines.count(); ++i)
-        QCOMPARE(lines.line(i), expected.at(i));
-    QCOMPARE(lines.dataLineCount(), expressionCount(text));
-    QCOMPARE(lines.firstNul(), qsizetype(text.indexOf('\0')));
-    if (nulAt >= 0)
-        QCOMPARE(lines.lineAt(lines.firstNul()),
-                 text.left(int(lines.firstNul())).count(lineEnd.back()));
-    QCOMPARE(lines.isPlainAscii(), nulAt < 0 && nonAsciiAt < 0);
-}
-
-void TestFastPaths::parallelReadingMatchesOneThread_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("threads");
-    QTest::addColumn<QByteArray>("oddLine"); // written two thirds down the table
-    const int rowBytes = 47;                 // each generated row below, with its CR LF
-    const int thresholdRows = int(parallelReadBytes / rowBytes);
-    QTest::newRow("just below the parallel threshold, threads chosen")
-        << thresholdRows - 2 << 0 << QByteArray();
-    QTest::newRow("just above the parallel threshold, threads chosen")
-        << thresholdRows + 2 << 0 << QByteArray();
-    QTest::newRow("2 threads, 21 rows") << 21 << 2 << QByteArray();
-    QTest::newRow("3 threads, 1000 rows") << 1000 << 3 << QByteArray();
-    QTest::newRow("2 threads, a table that ends early") << 5000 << 2 << QByteArray(",1,2,3,4,5");
-    QTest::newRow("3 threads, an empty line ends it") << 5000 << 3 << QByteArray();
-    QTest::newRow("2 threads, a short line") << 5000 << 2 << QByteArray("7.5,3");
-    QTest::newRow("2 threads, a line that is not ASCII")
-        << 5000 << 2 << QByteArray("7.5,\xC3\xA9,1,2,3,4");
-    QTest::newRow("2 threads, a NUL byte") << 5000 << 2 << QByteArray("7.5,1\0,2,3,4,5", 15);
-}
-
-// Reading on several threads gives the rows, the row count and the progress reports of a
-// reading on one thread, bit for bit.
-void TestFastPaths::parallelReadingMatchesOneThread()
-{
-    QFETCH(int, rows);
-    QFETCH(int, threads);
-    QFETCH(QByteArray, oddLine);
-    QRandomGenerator random(5);
-    QList<QByteArray> lines;
-    for (int r = 0; r < rows; ++r) {
-        QByteArray line = QByteArray::number(0.0413 + 0.1 * r, 'f', 4).rightJustified(10, '0');
-        for (int c = 0; c < 5; ++c)
-            line +=
-                "," +
-                QByteArray::number(random.bounded(100000) / 100.0, 'f', 2).rightJustified(6, '0');
-        lines.append(line);
+    void importMatchesAPlainReading_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1000; seed < 1024; ++seed) {
+            const Shape shape = shapeOf(seed);
+            QTest::addRow("seed %u: %d channels%s, %d rows, %s%s%s", seed, shape.channels,
+                          shape.massShifted ? " (mass-shifted)" : "", shape.rows,
+                          shape.lineEnd == "\r\n" ? "CR LF"
+                          : shape.lineEnd == "\n" ? "LF"
+                                                  : "CR",
+                          shape.folder ? ", acquisition folder" : "",
+                          shape.oddFields ? ", odd fields" : "")
+                << seed;
+        }
     }
-    const bool endsWithEmptyLine = QByteArray(QTest::currentDataTag()).contains("empty line");
-    if (!oddLine.isEmpty() || endsWithEmptyLine)
-        lines[rows * 2 / 3] = oddLine;
-    const FileLines file(exportOf(lines, "\r\n", "Time [Sec],Li7,Na23,Mg24,Al27,Si29"));
-    const QStringList names{"Li7", "Na23", "Mg24", "Al27",
-                            "Na23"}; // a repeated name shares its column
-    const auto read = [&](int threadCount, QVector<int> *reports) {
-        auto table = std::make_unique<DataTable>(rows + 1);
-        table->allocateChannels(names);
-        const int rowsRead = readDataRows(
-            file, names, 1.6e9, *table, [&](int row) { reports->append(row); }, threadCount);
-        table->truncate(rowsRead + 1);
-        writeTerminatingRow(*table, names, rowsRead);
-        return table;
-    };
-    QVector<int> oneThreadReports, reports;
-    const auto expected = read(1, &oneThreadReports);
-    const auto actual = read(threads, &reports);
-    QCOMPARE(actual->rowCount(), expected->rowCount());
-    QCOMPARE(reports, oneThreadReports);
-    QVector<int> everyStepToTheEnd; // every rowCount/20 rows, up to the row that ended the table
-    const int step = (rows + 1) / 20;
-    for (int row = 0; step > 0 && row <= std::min(expected->rowCount() - 1, rows - 1); row += step)
-        everyStepToTheEnd.append(row);
-    QCOMPARE(oneThreadReports, everyStepToTheEnd);
-    const auto sameColumn = [](const Column &a, const Column &b) {
-        return std::memcmp(a.memptr(), b.memptr(), a.n_elem * sizeof(double)) == 0;
-    };
-    QVERIFY(sameColumn(actual->time(), expected->time()));
-    for (const QString &name : names)
-        QVERIFY2(sameColumn(*actual->channels().value(name), *expected->channels().value(name)),
-                 qPrintable(name));
-}
 
-void TestFastPaths::exportNumbersMatchToChars_data()
-{
-    using Generator = NumberGenerator;
-    QTest::addColumn<Generator>("generate");
-    const auto decimals = [](int places, double scale) {
-        return Generator([=](QRandomGenerator &random) {
-            const double value =
-                std::round(random.generateDouble() * scale * std::pow(10.0, places)) /
-                std::pow(10.0, places);
-            return random.bounded(4) == 0 ? -value : value;
+    // The import's columns equal a reading of the decoded text, split per line and per field and
+    // converted with QString::toDouble, bit for bit.
+    void importMatchesAPlainReading()
+    {
+        QFETCH(quint32, seed);
+        QStringList names;
+        const Acquisition acquisition = generate(seed, &names);
+        AgilentImporter importer;
+        importer.fileName = acquisition.writeTo(dir.path());
+        importer.importData(true);
+        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        QVERIFY(stored);
+        const int rows = acquisition.rows.size();
+        QCOMPARE(stored->rowCount, rows + 1);
+        QCOMPARE(stored->channelNames, names);
+        QCOMPARE(stored->dwellTimes.size(), shapeOf(seed).folder ? names.size() : 0);
+        const double start = usualStart();
+        for (int r = 0; r < rows; ++r) {
+            const QStringList fields = QString::fromUtf8(acquisition.rows.at(r)).split(',');
+            QVERIFY(sameDouble(stored->time[arma::uword(r)], fields.at(0).toDouble() + start));
+            for (int c = 0; c < names.size(); ++c)
+                QVERIFY2(sameDouble(stored->channels.value(names.at(c))[arma::uword(r)],
+                                    fields.at(c + 1).toDouble()),
+                         qPrintable(QStringLiteral("row %1, %2: %3")
+                                        .arg(r)
+                                        .arg(names.at(c), fields.at(c + 1))));
+        }
+    }
+
+    void largeContentSplitsLikeQt_data()
+    {
+        // nulAt: where a NUL byte stands, as a fraction of the content
+        addColumns<QByteArray, double, double>("lineEnd", "nulAt", "nonAsciiAt");
+        QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0;
+        QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0;
+        QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0;
+        QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0;
+        QTest::newRow("CR LF, a character that is not ASCII in the second half")
+            << QByteArray("\r\n") << -1.0 << 0.9;
+    }
+
+    // Content large enough to be scanned in two halves at once: the lines, the row count, the first
+    // NUL and the plain-ASCII verdict of a plain reading.
+    void largeContentSplitsLikeQt()
+    {
+        const auto [lineEnd, nulAt, nonAsciiAt] =
+            fetchColumns<QByteArray, double, double>("lineEnd", "nulAt", "nonAsciiAt");
+        QRandomGenerator random(3);
+        QList<QByteArray> rows;
+        for (int r = 0; r < 260000; ++r)
+            rows.append(QByteArray::number(0.25 * r) + "," + randomNumberText(random) + "," +
+                        randomNumberText(random) + (r % 7 ? ",1.5" : ""));
+        QByteArray text = exportOf(rows, lineEnd);
+        if (nulAt >= 0)
+            text[int(nulAt * text.size())] = '\0';
+        if (nonAsciiAt >= 0)
+            text[int(nonAsciiAt * text.size())] = '\xE9';
+        QVERIFY2(text.size() > 9 << 20, QByteArray::number(text.size())); // scanned in two halves
+        const FileLines lines(text);
+        const QList<QByteArray> expected = text.split(lineEnd == "\r" ? '\r' : '\n');
+        QCOMPARE(lines.count(), expected.size());
+        for (int i = 0; i < lines.count(); ++i)
+            QCOMPARE(lines.line(i), expected.at(i));
+        QCOMPARE(lines.dataLineCount(), expressionCount(text));
+        QCOMPARE(lines.firstNul(), qsizetype(text.indexOf('\0')));
+        if (nulAt >= 0)
+            QCOMPARE(lines.lineAt(lines.firstNul()),
+                     text.left(int(lines.firstNul())).count(lineEnd.back()));
+        QCOMPARE(lines.isPlainAscii(), nulAt < 0 && nonAsciiAt < 0);
+    }
+
+    void parallelReadingMatchesOneThread_data()
+    {
+        // oddLine: written two thirds down the table
+        addColumns<int, int, QByteArray>("rows", "threads", "oddLine");
+        const int rowBytes = 47; // each generated row below, with its CR LF
+        const int thresholdRows = int(parallelReadBytes / rowBytes);
+        QTest::newRow("just below the parallel threshold, threads chosen")
+            << thresholdRows - 2 << 0 << QByteArray();
+        QTest::newRow("just above the parallel threshold, threads chosen")
+            << thresholdRows + 2 << 0 << QByteArray();
+        QTest::newRow("2 threads, 21 rows") << 21 << 2 << QByteArray();
+        QTest::newRow("3 threads, 1000 rows") << 1000 << 3 << QByteArray();
+        QTest::newRow("2 threads, a table that ends early")
+            << 5000 << 2 << QByteArray(",1,2,3,4,5");
+        QTest::newRow("3 threads, an empty line ends it") << 5000 << 3 << QByteArray();
+        QTest::newRow("2 threads, a short line") << 5000 << 2 << QByteArray("7.5,3");
+        QTest::newRow("2 threads, a line that is not ASCII")
+            << 5000 << 2 << QByteArray("7.5,\xC3\xA9,1,2,3,4");
+        QTest::newRow("2 threads, a NUL byte") << 5000 << 2 << QByteArray("7.5,1\0,2,3,4,5", 15);
+    }
+
+    // Reading on several threads gives the rows, the row count and the progress reports of a
+    // reading on one thread, bit for bit.
+    void parallelReadingMatchesOneThread()
+    {
+        const auto [rows, threads, oddLine] =
+            fetchColumns<int, int, QByteArray>("rows", "threads", "oddLine");
+        QRandomGenerator random(5);
+        QList<QByteArray> lines;
+        for (int r = 0; r < rows; ++r) {
+            QByteArray line = QByteArray::number(0.0413 + 0.1 * r, 'f', 4).rightJustified(10, '0');
+            for (int c = 0; c < 5; ++c)
+                line += "," + QByteArray::number(random.bounded(100000) / 100.0, 'f', 2)
+                                  .rightJustified(6, '0');
+            lines.append(line);
+        }
+        const bool endsWithEmptyLine = QByteArray(QTest::currentDataTag()).contains("empty line");
+        if (!oddLine.isEmpty() || endsWithEmptyLine)
+            lines[rows * 2 / 3] = oddLine;
+        const FileLines file(exportOf(lines, "\r\n", "Time [Sec],Li7,Na23,Mg24,Al27,Si29"));
+        const QStringList names{"Li7", "Na23", "Mg24", "Al27",
+                                "Na23"}; // a repeated name shares its column
+        const auto read = [&](int threadCount, QVector<int> *reports) {
+            auto table = std::make_unique<DataTable>(rows + 1);
+            table->allocateChannels(names);
+            const int rowsRead = readDataRows(
+                file, names, 1.6e9, *table, [&](int row) { reports->append(row); }, threadCount);
+            table->truncate(rowsRead + 1);
+            writeTerminatingRow(*table, names, rowsRead);
+            return table;
+        };
+        QVector<int> oneThreadReports, reports;
+        const auto expected = read(1, &oneThreadReports);
+        const auto actual = read(threads, &reports);
+        QCOMPARE(actual->rowCount(), expected->rowCount());
+        QCOMPARE(reports, oneThreadReports);
+        QVector<int>
+            everyStepToTheEnd; // every rowCount/20 rows, up to the row that ended the table
+        const int step = (rows + 1) / 20;
+        for (int row = 0; step > 0 && row <= std::min(expected->rowCount() - 1, rows - 1);
+             row += step)
+            everyStepToTheEnd.append(row);
+        QCOMPARE(oneThreadReports, everyStepToTheEnd);
+        const auto sameColumn = [](const Column &a, const Column &b) {
+            return std::memcmp(a.memptr(), b.memptr(), a.n_elem * sizeof(double)) == 0;
+        };
+        QVERIFY(sameColumn(actual->time(), expected->time()));
+        for (const QString &name : names)
+            QVERIFY2(sameColumn(*actual->channels().value(name), *expected->channels().value(name)),
+                     qPrintable(name));
+    }
+
+    void exportNumbersMatchToChars_data()
+    {
+        using Generator = NumberGenerator;
+        QTest::addColumn<Generator>("generate");
+        const auto decimals = [](int places, double scale) {
+            return Generator([=](QRandomGenerator &random) {
+                const double value =
+                    std::round(random.generateDouble() * scale * std::pow(10.0, places)) /
+                    std::pow(10.0, places);
+                return random.bounded(4) == 0 ? -value : value;
+            });
+        };
+        QTest::newRow("whole numbers") << decimals(0, 1e7);
+        QTest::newRow("whole numbers with trailing zeros")
+            << Generator([](QRandomGenerator &random) {
+                   return double(random.bounded(1, 999)) * std::pow(10.0, random.bounded(0, 22));
+               });
+        QTest::newRow("counts with two decimals") << decimals(2, 1e6);
+        QTest::newRow("times since the epoch, four decimals")
+            << Generator([](QRandomGenerator &random) {
+                   return 1.6e9 + std::round(random.generateDouble() * 1e8) / 1e4;
+               });
+        QTest::newRow("small decimals") << Generator([](QRandomGenerator &random) {
+            return std::round(random.generateDouble() * 1e4) /
+                   std::pow(10.0, random.bounded(1, 20));
         });
-    };
-    QTest::newRow("whole numbers") << decimals(0, 1e7);
-    QTest::newRow("whole numbers with trailing zeros") << Generator([](QRandomGenerator &random) {
-        return double(random.bounded(1, 999)) * std::pow(10.0, random.bounded(0, 22));
-    });
-    QTest::newRow("counts with two decimals") << decimals(2, 1e6);
-    QTest::newRow("times since the epoch, four decimals")
-        << Generator([](QRandomGenerator &random) {
-               return 1.6e9 + std::round(random.generateDouble() * 1e8) / 1e4;
-           });
-    QTest::newRow("small decimals") << Generator([](QRandomGenerator &random) {
-        return std::round(random.generateDouble() * 1e4) / std::pow(10.0, random.bounded(1, 20));
-    });
-    QTest::newRow("powers of two and ten") << Generator([](QRandomGenerator &random) {
-        return random.bounded(2) ? std::ldexp(1.0, random.bounded(-1074, 1024))
-                                 : std::pow(10.0, random.bounded(-30, 30));
-    });
-    QTest::newRow("neighbours of short decimals") << Generator([](QRandomGenerator &random) {
-        return std::nextafter(std::round(random.generateDouble() * 1e6) / 100.0,
-                              random.bounded(2) ? 0.0 : 1e300);
-    });
-    QTest::newRow("any bit pattern") << Generator([](QRandomGenerator &random) {
-        double value;
-        const quint64 bits = random.generate64();
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
-    });
-    QTest::newRow("zeros, infinities, NaN") << Generator([](QRandomGenerator &random) {
-        const double values[] = {
-            0.0, -0.0,  qInf(), -qInf(), qQNaN(), 1e15, 1125899906842624.0, 1125899906842623.0,
-            0.1, 5e-324};
-        return values[random.bounded(int(sizeof values / sizeof *values))];
-    });
-}
-
-// The export writes every value as std::to_chars does (NaN as "nan"), byte for byte.
-void TestFastPaths::exportNumbersMatchToChars()
-{
-    QFETCH(NumberGenerator, generate);
-    QRandomGenerator random(11);
-    for (int i = 0; i < 20000; ++i) {
-        const double value = generate(random);
-        char expected[64];
-        char *expectedEnd = std::isnan(value)
-                                ? std::strcpy(expected, "nan") + 3
-                                : std::to_chars(expected, expected + sizeof expected, value).ptr;
-        char written[maxNumberText];
-        char *writtenEnd = writeShortest(written, value);
-        QCOMPARE(QByteArray(written, int(writtenEnd - written)),
-                 QByteArray(expected, int(expectedEnd - expected)));
+        QTest::newRow("powers of two and ten") << Generator([](QRandomGenerator &random) {
+            return random.bounded(2) ? std::ldexp(1.0, random.bounded(-1074, 1024))
+                                     : std::pow(10.0, random.bounded(-30, 30));
+        });
+        QTest::newRow("neighbours of short decimals") << Generator([](QRandomGenerator &random) {
+            return std::nextafter(std::round(random.generateDouble() * 1e6) / 100.0,
+                                  random.bounded(2) ? 0.0 : 1e300);
+        });
+        QTest::newRow("any bit pattern") << Generator([](QRandomGenerator &random) {
+            double value;
+            const quint64 bits = random.generate64();
+            std::memcpy(&value, &bits, sizeof value);
+            return value;
+        });
+        QTest::newRow("zeros, infinities, NaN") << Generator([](QRandomGenerator &random) {
+            const double values[] = {
+                0.0, -0.0,  qInf(), -qInf(), qQNaN(), 1e15, 1125899906842624.0, 1125899906842623.0,
+                0.1, 5e-324};
+            return values[random.bounded(int(sizeof values / sizeof *values))];
+        });
     }
-}
+
+    // The export writes every value as std::to_chars does (NaN as "nan"), byte for byte.
+    void exportNumbersMatchToChars()
+    {
+        QFETCH(NumberGenerator, generate);
+        QRandomGenerator random(11);
+        for (int i = 0; i < 20000; ++i) {
+            const double value = generate(random);
+            char expected[64];
+            char *expectedEnd =
+                std::isnan(value) ? std::strcpy(expected, "nan") + 3
+                                  : std::to_chars(expected, expected + sizeof expected, value).ptr;
+            char written[maxNumberText];
+            char *writtenEnd = writeShortest(written, value);
+            QCOMPARE(QByteArray(written, int(writtenEnd - written)),
+                     QByteArray(expected, int(expectedEnd - expected)));
+        }
+    }
+
+private:
+    QTemporaryDir dir;
+};
 
 QTEST_GUILESS_MAIN(TestFastPaths)
 #include "tst_fastpaths.moc"

@@ -9,6 +9,7 @@
 #include "report/isotime.h"
 #include "report/outputpaths.h"
 #include "report/textreport.h"
+#include "testtables.h"
 #include "tool.h"
 #include "tooltesting.h"
 
@@ -415,10 +416,8 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
 
     void pictures_data()
     {
-        QTest::addColumn<QString>("picture");
-        QTest::addColumn<QStringList>("channels");
-        QTest::addColumn<bool>("linear");
-        QTest::addColumn<QString>("texts"); // in the SVG, split on '|'; "-": must be missing
+        // texts: in the SVG, split on '|'; "-": must be missing
+        addColumns<QString, QStringList, bool, QString>("picture", "channels", "linear", "texts");
 
         QTest::newRow("png") << "S1.png" << QStringList() << false << "";
         QTest::newRow("svg, log")
@@ -434,10 +433,9 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
     // texts: the title (sample – start – machine, twice), the subtitle, legend and axis labels.
     void pictures()
     {
-        QFETCH(QString, picture);
-        QFETCH(QStringList, channels);
-        QFETCH(bool, linear);
-        QFETCH(QString, texts);
+        const auto [picture, channels, linear, texts] =
+            fetchColumns<QString, QStringList, bool, QString>("picture", "channels", "linear",
+                                                              "texts");
         const QString name = picture.left(2);
         const QString csv = writeFile("pictures/" + name + ".csv",
                                       exportText(name.toUtf8(), "18/11/2020 14:24:29", "demo",
@@ -505,10 +503,9 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
 
     void exitCodesAndStreams_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("out"); // stdout; its start if it has no final line break
-        QTest::addColumn<QString>("err"); // "tessel-import: " starts each line
+        // out: stdout; its start if it has no final line break
+        // err: "tessel-import: " starts each line
+        addColumns<QStringList, int, QString, QString>("arguments", "exitCode", "out", "err");
 
         const QHash<QString, QStringList> changed{{"importMachineName", {"FromCli", "--set"}},
                                                   {"agilentXMLLabelField", {"x", userSettings}}};
@@ -551,10 +548,8 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
 
     void exitCodesAndStreams()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
+        auto [arguments, exitCode, out, err] =
+            fetchColumns<QStringList, int, QString, QString>("arguments", "exitCode", "out", "err");
         const ToolRun run = runTool(arguments);
         QCOMPARE(run.exitCode, exitCode);
         const bool whole = out.isEmpty() || out.endsWith('\n');
