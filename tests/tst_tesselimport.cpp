@@ -416,17 +416,17 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
 
     void pictures_data()
     {
-        // texts: in the SVG, split on '|'; "-": must be missing
+        // texts: in the SVG, split on '|'; "-": must be missing. The log axis labels decades
+        // (10 and its exponent), the linear one steps of 50; the time axis steps of 2 s.
         addColumns<QString, QStringList, bool, QString>("picture", "channels", "linear", "texts");
-
         QTest::newRow("png") << "S1.png" << QStringList() << false << "";
-        QTest::newRow("svg, log")
-            << "S1.svg" << QStringList() << false
-            << "Ti48 (48\u219264)|Sr88|Time since start (s)|Intensity (CPS)|10|-0";
+        QTest::newRow("svg, log") << "S1.svg" << QStringList() << false
+                                  << "Ti48 (48\u219264)|Sr88|Time since start (s)|Intensity "
+                                     "(CPS)|10|1|-250";
         QTest::newRow("svg, linear, Sr88")
             << "S2.svg" << QStringList{"Sr88"} << true
-            << "Sr88|0|-10|-Ti48 (48\u219264)|S2.csv \u00b7 4 channels \u00b7 30 data rows "
-               "\u00b7 3.0 s";
+            << "Sr88|250|-1|-Ti48 (48\u219264)|S2.csv \u00b7 4 channels \u00b7 30 data rows "
+               "\u00b7 14.6 s";
     }
 
     // A PNG of the size asked for, in the palette's first colours, one a channel; an SVG with the
