@@ -5,15 +5,13 @@
 
 #include <tuple>
 
-template<typename... T, typename... Name>
-void addColumns(Name... names)
+template<typename... T, typename... Name> void addColumns(Name... names)
 {
     (QTest::addColumn<T>(names), ...);
 }
 
 // The current row's values, for a structured binding.
-template<typename... T, typename... Name>
-std::tuple<T...> fetchColumns(Name... names)
+template<typename... T, typename... Name> std::tuple<T...> fetchColumns(Name... names)
 {
     return {*static_cast<const T *>(QTest::qData(names, qMetaTypeId<T>()))...};
 }

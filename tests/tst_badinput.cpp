@@ -296,13 +296,6 @@ void TestBadInput::endsCleanly_data()
                 a.rows = ruleRows(3, 20000);
             }),
             4, 20000);
-    imports("20,000 mass-shifted channels", built([](Acquisition &a) {
-                a.header = headerOf(20000, [](int c) {
-                    return "Ti" + QByteArray::number(c / 2) + " -> " + QByteArray::number(c % 2);
-                });
-                a.rows = ruleRows(3, 20000);
-            }),
-            4, 20000);
     fails("20,000 channels over 1,000 short lines", built([=](Acquisition &a) {
               a.header = headerOf(20000, numbered);
               a.rows = ruleRows(1000, 1);

@@ -52,6 +52,10 @@ private slots:
         for (auto &worker : workers)
             worker.join();
         TsLog().removeListener(listener);
+        const QDateTime when = QDateTime::currentDateTime();
+        TsLog().debugWithOrigin("unheard", "here", when); // the listener is gone
+        const LogEntry last = TsLog().entries().last();
+        QVERIFY(last.level == LogEntry::Debug && last.origin == "here" && last.time == when);
         for (int f = 0; f < files; ++f) {
             const auto stored = Session()->data()->rawInputFor(paths.at(f));
             QCOMPARE(bool(stored), f % 2 == 0);

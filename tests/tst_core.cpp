@@ -1,7 +1,6 @@
-// The host core: the data store's checks and copies, the log, and time-stamp conversion.
+// The host core: the data store's checks and copies, and time-stamp conversion.
 #include "abstractimporter.h"
 #include "datamanager.h"
-#include "log.h"
 #include "testtables.h"
 
 #include <QtTest>
@@ -108,27 +107,6 @@ private slots:
         QCOMPARE(store.files().size(), 1);
         QCOMPARE(store.files().at(0)->location, QDir(QStringLiteral("/data/other.csv")));
         QCOMPARE(store.samples().size(), 1);
-    }
-
-    void logRecordsAndNotifies()
-    {
-        Log log;
-        QVector<LogEntry> heard;
-        const int id = log.addListener([&](const LogEntry &entry) { heard.append(entry); });
-        const QDateTime when = QDateTime::currentDateTime();
-        log.warning(QStringLiteral("w"), when);
-        log.debugWithOrigin(QStringLiteral("d"), QStringLiteral("here"), when);
-        log.removeListener(id);
-        log.warningWithOrigin(QStringLiteral("unheard"), QStringLiteral("there"), when);
-
-        QCOMPARE(heard.size(), 2);
-        QCOMPARE(heard.at(1).level, LogEntry::Debug);
-        QCOMPARE(heard.at(1).origin, QStringLiteral("here"));
-        const QVector<LogEntry> entries = log.entries();
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries.at(2).message, QStringLiteral("unheard"));
-        QCOMPARE(entries.at(2).level, LogEntry::Warning);
-        QCOMPARE(entries.at(0).time, when);
     }
 
     void convertTimeStamp_data()
