@@ -284,6 +284,14 @@ inline QStringList pairTexts(const MassPairList &pairs)
     return texts;
 }
 
+// Imports the file into the data store as the host does; what the store keeps of it, or null.
+inline QSharedPointer<const RawInput> importStored(AbstractImporter &importer, const QString &path)
+{
+    importer.fileName = path;
+    importer.importData(true);
+    return Session()->data()->rawInputFor(path);
+}
+
 // A clean host for the next case: preferences, log and data store.
 inline void resetHost()
 {

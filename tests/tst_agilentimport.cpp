@@ -233,10 +233,8 @@ private slots:
         acquisition.header = header;
         acquisition.rows = rows;
         AgilentImporter importer;
-        importer.fileName = write(acquisition);
         SignalLog log(importer);
-        importer.importData(true);
-        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        const auto stored = importStored(importer, write(acquisition));
         QVERIFY(stored);
         const int rowCount = times.size() + 1;
         QCOMPARE(stored->rowCount, rowCount);
@@ -293,9 +291,7 @@ private slots:
         Acquisition acquisition;
         acquisition.unitLine = line;
         AgilentImporter importer;
-        importer.fileName = write(acquisition);
-        importer.importData(true);
-        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        const auto stored = importStored(importer, write(acquisition));
         QVERIFY(stored);
         QCOMPARE(stored->channels.value("Li7")[0], 1.0); // values as written, whatever the unit
         QCOMPARE(importer.property("importReport").toMap().value("intensityUnit").toString(), unit);

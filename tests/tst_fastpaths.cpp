@@ -225,9 +225,7 @@ private slots:
         QStringList names;
         const Acquisition acquisition = generate(seed, &names);
         AgilentImporter importer;
-        importer.fileName = acquisition.writeTo(dir.path());
-        importer.importData(true);
-        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        const auto stored = importStored(importer, acquisition.writeTo(dir.path()));
         QVERIFY(stored);
         const int rows = acquisition.rows.size();
         QCOMPARE(stored->rowCount, rows + 1);
