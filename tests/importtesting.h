@@ -12,7 +12,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <cstring>
 #include <functional>
@@ -300,6 +303,24 @@ inline void resetHost()
     Session()->data()->clear();
     Session()->data()->setMemoryLimit(-1);
 }
+
+// The frame of an import test: Qt's settings in test mode, a folder for the files it writes, and a
+// clean host before every case.
+class ImportTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(dir.isValid());
+    }
+    void init() { resetHost(); }
+};
 
 // The warnings in the host log, in order.
 inline QVector<LogEntry> loggedWarningEntries()

@@ -28,19 +28,11 @@ QList<MethodChannel> methodOf(const QString &text)
 }
 } // namespace
 
-class TestAcquisitionFolder : public QObject
+class TestAcquisitionFolder : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
-    }
-
-    void init() { resetHost(); }
-
     void folderName_data()
     {
         QTest::addColumn<QString>("text");
@@ -453,7 +445,6 @@ private:
         QDir().mkpath(root);
         return acquisition.writeTo(root);
     }
-    QTemporaryDir dir;
     int cases = 0;
 };
 

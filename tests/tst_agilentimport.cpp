@@ -11,19 +11,11 @@
 
 #include <cmath>
 
-class TestAgilentImport : public QObject
+class TestAgilentImport : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
-    }
-
-    void init() { resetHost(); }
-
     void successfulImportInOrder()
     {
         Acquisition acquisition;
@@ -480,7 +472,6 @@ private slots:
 
 private:
     QString write(const Acquisition &acquisition) { return acquisition.writeTo(dir.path()); }
-    QTemporaryDir dir;
 };
 
 QTEST_GUILESS_MAIN(TestAgilentImport)

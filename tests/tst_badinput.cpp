@@ -167,25 +167,17 @@ QStringList failed(const QString &message, const QString &importError = {})
 
 Q_DECLARE_METATYPE(BadInput)
 
-class TestBadInput : public QObject
+class TestBadInput : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void endsCleanly_data();
     void endsCleanly();
 
 private:
-    QTemporaryDir dir;
     int caseNumber = 0;
 };
-
-void TestBadInput::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(dir.isValid());
-}
 
 void TestBadInput::endsCleanly_data()
 {
@@ -426,7 +418,6 @@ void TestBadInput::endsCleanly()
     if (QTest::currentDataTag() == QLatin1String("unreadable file") && geteuid() == 0)
         QSKIP("root reads any file");
 
-    resetHost();
     if (!timeLine.isNull())
         QSettings().setValue(QStringLiteral("agilentTimeLineOption"), timeLine);
     const QDir caseDir(dir.filePath(QString::number(++caseNumber)));

@@ -9,18 +9,11 @@
 #include <atomic>
 #include <thread>
 
-class TestConcurrency : public QObject
+class TestConcurrency : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        QVERIFY(dir.isValid());
-    }
-
     void concurrentImports()
     {
         const int files = 12;
@@ -35,8 +28,6 @@ private slots:
                                         "," + QByteArray::number(r));
             paths.append(acquisition.writeTo(dir.path()));
         }
-        Session()->data()->clear();
-        TsLog().clear();
         std::atomic<int> heard{0};
         const int listener = TsLog().addListener([&](const LogEntry &) { ++heard; });
         std::vector<std::thread> workers;
@@ -69,9 +60,6 @@ private slots:
         QCOMPARE(loggedWarnings().size(), files);
         QCOMPARE(heard.load(), files);
     }
-
-private:
-    QTemporaryDir dir;
 };
 
 QTEST_GUILESS_MAIN(TestConcurrency)

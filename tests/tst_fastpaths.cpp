@@ -140,18 +140,11 @@ Acquisition generate(quint32 seed, QStringList *names)
 
 } // namespace
 
-class TestFastPaths : public QObject
+class TestFastPaths : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-        QVERIFY(dir.isValid());
-    }
-
     void rowCountMatchesTheExpression()
     {
         const QByteArray alphabet("077..,,\r\n\r\na_ Z\0\xEF\xBB\xBF\xC3\xA9\xE2\x80", 24);
@@ -423,9 +416,6 @@ private slots:
                      QByteArray(expected, int(expectedEnd - expected)));
         }
     }
-
-private:
-    QTemporaryDir dir;
 };
 
 QTEST_GUILESS_MAIN(TestFastPaths)
