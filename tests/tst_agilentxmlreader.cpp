@@ -2,8 +2,8 @@
 // what it keeps when a file ends early. Entity bombs and deep nesting are rows of the failure
 // catalogue (tst_badinput), which bounds their time and memory too.
 #include "agilentxmlreader.h"
+#include "importtesting.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -63,13 +63,11 @@ const QByteArray sr88 = element("<ElementName>Sr</ElementName><MZ>88</MZ>");
 const QString sr88Record = QStringLiteral("Sr88[Element m/z=88;Element symbol=Sr]");
 } // namespace
 
-class TestAgilentXmlReader : public QObject
+class TestAgilentXmlReader : public ImportTestCase
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir;
-
     QString read(const QString &path)
     {
         debugMessages.clear();
@@ -93,12 +91,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
-    }
-
     void acquisitionMethod_data();
     void acquisitionMethod() { readsContent(); }
     void sampleInformation_data();

@@ -1,21 +1,15 @@
 // The plug-in as the host sees it: loaded by QPluginLoader, cast to the host's interface, its
 // slot called by name, and the format test that decides which files it is offered.
 #include "agilentimporter.h"
-#include "testtables.h"
+#include "importtesting.h"
 
 #include <QtTest>
 
-class TestPluginFrame : public QObject
+class TestPluginFrame : public ImportTestCase
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
-    }
-
     void loaderFindsTheImporter()
     {
         QPluginLoader loader(QStringLiteral(TESSEL_BUILD_PLUGIN_DIR "/libimporter_agilent.so"));
@@ -83,7 +77,6 @@ private slots:
         file.close();
         AgilentImporter importer;
         importer.fileName = file.fileName();
-        TsLog().clear();
         QCOMPARE(importer.correctFormat(), recognised);
         QVERIFY(TsLog().entries().isEmpty());
     }
@@ -92,7 +85,6 @@ private slots:
     {
         AgilentImporter importer;
         importer.fileName = dir.filePath(QStringLiteral("missing.csv"));
-        TsLog().clear();
         QVERIFY(!importer.correctFormat());
         const QVector<LogEntry> entries = TsLog().entries();
         QCOMPARE(entries.size(), 1);
@@ -111,9 +103,6 @@ private slots:
         QVERIFY(!importer.correctFormat());
         QCOMPARE(TsLog().entries().size(), 1);
     }
-
-private:
-    QTemporaryDir dir;
 };
 
 QTEST_GUILESS_MAIN(TestPluginFrame)
