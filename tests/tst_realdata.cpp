@@ -54,7 +54,7 @@ QString facts(const RawInput &stored, const QStringList &signalLog, const Agilen
 }
 } // namespace
 
-class TestRealData : public QObject
+class TestRealData : public ImportTestCase
 {
     Q_OBJECT
 
@@ -62,7 +62,6 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
         if (!QFileInfo::exists(corpus))
             QSKIP(qPrintable(QStringLiteral("no real-export corpus at %1").arg(corpus)));
     }
@@ -88,8 +87,6 @@ private slots:
     void exports()
     {
         QFETCH(QString, path);
-        TsLog().clear();
-        Session()->data()->clear();
         const QString known = knownFacts.value(QDir(corpus).relativeFilePath(path));
         AgilentImporter importer;
         importer.fileName = path;

@@ -1,6 +1,7 @@
 // tessel-import: its library in-process, then runs of the built program for what only a process
 // shows (what it takes from the plug-in, exit codes, streams, settings, threads, zones).
 #include "importreporter.h"
+#include "importtesting.h"
 #include "input/importerplugins.h"
 #include "input/inputfiles.h"
 #include "plot/plotaxes.h"
@@ -9,15 +10,49 @@
 #include "report/isotime.h"
 #include "report/outputpaths.h"
 #include "report/textreport.h"
-#include "testtables.h"
 #include "tool.h"
-#include "tooltesting.h"
 
 #include <QtTest>
 
 #include <charconv>
 
 namespace {
+
+// An export of <acquisition>.d in the batch <batch>.b, its 30 rows by ruleRows.
+QByteArray exportText(QByteArray acquisition, QByteArray stamp = "18/11/2020 14:24:29",
+                      QByteArray batch = "demo", QByteArray channels = "Li7,Na23,Mg24,Al27")
+{
+    Acquisition made;
+    made.firstLine = "D:\\DATA\\" + batch + ".b\\" + acquisition + ".d";
+    made.stampLine = "Acquired      : " + stamp + " using Batch " + batch + ".b";
+    made.header = "Time [Sec]," + channels;
+    made.rows = ruleRows(30, channels.count(',') + 1);
+    made.footer = "          Printed:" + stamp;
+    return made.exportBytes();
+}
+
+// A file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct ToolRun
+{
+    int exitCode = -1; // -1: did not end normally within a minute
+    QByteArray out, err;
+};
+
+// Runs the built tool; the tests point its settings ($XDG_CONFIG_HOME) away from the user's.
+ToolRun runTool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(TESSEL_IMPORT_TOOL, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
 
 const QDateTime acquired(QDate(2020, 11, 18), QTime(14, 24, 29));
 using Doubles = QVector<double>;
