@@ -4,14 +4,9 @@
 #include "fuzzsupport.h"
 #include "timestamptext.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    fuzzing::initialise(argc, argv, "fuzz_import_csv");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    [[maybe_unused]] static const bool ready = fuzzing::initialise("fuzz_import_csv");
     const QString path = fuzzing::scratch().filePath(QStringLiteral("export.csv"));
     fuzzing::writeFile(path, reinterpret_cast<const char *>(data), qsizetype(size));
     fuzzing::setPreference(QStringLiteral("agilentTimeLineOption"),

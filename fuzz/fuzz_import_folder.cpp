@@ -53,9 +53,9 @@ void placeFile(const QString &path, const QList<QByteArray> &parts, int index)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    fuzzing::initialise(argc, argv, "fuzz_import_folder");
+    fuzzing::initialise("fuzz_import_folder");
     QDir batch(fuzzing::scratch().filePath(batchName));
     batch.mkpath(folderName + QStringLiteral("/AcqData"));
     batch.mkpath(QStringLiteral("Method"));

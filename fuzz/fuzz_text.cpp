@@ -74,14 +74,9 @@ void checkStamps(const FileLines &lines)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    fuzzing::initialise(argc, argv, "fuzz_text");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    [[maybe_unused]] static const bool ready = fuzzing::initialise("fuzz_text");
     const QByteArray input(reinterpret_cast<const char *>(data), int(size));
     checkRowCount(input);
     const FileLines lines(input);

@@ -4,14 +4,9 @@
 #include "agilentxmlreader.h"
 #include "fuzzsupport.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    fuzzing::initialise(argc, argv, "fuzz_xml_reader");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    [[maybe_unused]] static const bool ready = fuzzing::initialise("fuzz_xml_reader");
     const QString path = fuzzing::scratch().filePath(QStringLiteral("input.xml"));
     fuzzing::writeFile(path, reinterpret_cast<const char *>(data), qsizetype(size));
     AgilentXmlReader reader(nullptr, path);

@@ -17,14 +17,18 @@
 
 namespace fuzzing {
 
-// Each target keeps its own settings file, so targets running side by side do not meet.
-inline void initialise(int *argc, char ***argv, const char *targetName)
+// Each target keeps its own settings file, so targets running side by side do not meet. Called
+// once, before the first input is tried; answers true.
+inline bool initialise(const char *targetName)
 {
-    static QCoreApplication application(*argc, *argv);
+    static int argc = 1;
+    static char *argv[] = {const_cast<char *>(targetName), nullptr};
+    static QCoreApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TesselFuzz"));
     QCoreApplication::setApplicationName(QString::fromLatin1(targetName));
     QStandardPaths::setTestModeEnabled(true);
     QSettings().clear();
+    return true;
 }
 
 // A scratch folder for the files of one input; removed when the process ends.

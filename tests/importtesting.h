@@ -167,6 +167,7 @@ struct Acquisition
         {"D:\\DATA\\demo.b\\Run0.d", "B-00", "2020-11-18T14:20:00+11:00", "Pass"},
         {"D:\\DATA\\demo.b\\Run1.d", "B-01", "2020-11-18T14:24:29+11:00", "Pass"}};
     QString devices; // "model serial" of <name>.d/AcqData/Devices.xml; empty: none
+    QString batchFolder = QStringLiteral("demo.b"); // where the batch layouts stand
 
     // Sets a sample_info.xml field; a null value removes it.
     void setField(const QByteArray &field, const QByteArray &value)
@@ -242,7 +243,7 @@ struct Acquisition
             return top.filePath(name + QStringLiteral(".csv"));
         }
         const bool batch = layout != Layout::InFolder;
-        const QDir batchDir(top.filePath(QStringLiteral("demo.b")));
+        const QDir batchDir(top.filePath(batchFolder));
         const QDir folder((batch ? batchDir : top).filePath(name + QStringLiteral(".d")));
         folder.mkpath(acqDataFolder ? QStringLiteral("AcqData") : QStringLiteral("."));
         const QString path = folder.filePath(name + QStringLiteral(".csv"));

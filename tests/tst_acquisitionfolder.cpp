@@ -161,6 +161,13 @@ private slots:
             batch(Layout::BatchXml,
                   {{run1, "first", "2020-11-18T10:00:00+11:00", "Fail"}, usual.at(1)}),
             batchUsed("BatchLog.xml"), withOffset);
+        row(
+            "a batch folder not named .b: its method and logs do not count",
+            [=](Acquisition &a) {
+                batch(Layout::BatchXml, usual)(a);
+                a.batchFolder = "demo.b-renamed";
+            },
+            batchUnused);
         // A month-first stamp with a day of 12 or less reads as a valid, wrong date. A CSV log is
         // read under the same preference and agrees; the XML log's own time gives it away, and
         // the warning says which format reads it right. Values are not changed.
@@ -251,7 +258,7 @@ private slots:
             QCOMPARE(stored->channels.value(headings.at(i))[1], 3.0 + i);
         QVERIFY(stored->massPairs.isEmpty());
         // The log names the folder's files whenever both are found, and a device list that
-        // names the instrument; a batch layout has a log for the overview.
+        // names the instrument; a batch layout in a ".b" folder has a log for the overview.
         if (acquisition.layout == Layout::InFolder)
             QVERIFY(TsLog().entries().value(0).message.startsWith("Loading Agilent xml files\r"));
         const QString instrumentNote =
@@ -259,7 +266,8 @@ private slots:
         QCOMPARE(std::count_if(TsLog().entries().cbegin(), TsLog().entries().cend(),
                                [&](const LogEntry &e) { return e.message == instrumentNote; }),
                  fileName("instrumentFile") == "Devices.xml" ? 1 : 0);
-        QCOMPARE(report.contains("batchLog"), acquisition.layout != Layout::InFolder);
+        QCOMPARE(report.contains("batchLog"),
+                 acquisition.layout != Layout::InFolder && acquisition.batchFolder.endsWith(".b"));
         const QStringList warnings = loggedWarnings();
         QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
         if (!warning.isEmpty())
@@ -339,10 +347,11 @@ private slots:
             QCOMPARE(stored->channels.value(channels.at(i))[0], firstRow.at(i).toDouble());
             // Each channel keeps its own dwell time and pair wherever it stands.
             const QString pair = pairs.value(i);
-            const MethodChannel own = *std::find_if(method.cbegin(), method.cend(), [&](auto &c) {
-                return channels.at(i).startsWith(c.symbol) &&
-                       (c.selectedMz.isEmpty() || pair == c.selectedMz + '>' + c.mz);
-            });
+            const MethodChannel own =
+                *std::find_if(method.cbegin(), method.cend(), [&, name = channels.at(i)](auto &c) {
+                    return name.startsWith(c.symbol) &&
+                           (c.selectedMz.isEmpty() || pair == c.selectedMz + '>' + c.mz);
+                });
             QCOMPARE(stored->dwellTimes.at(i), own.dwell.toFloat());
             if (!pair.isEmpty())
                 QCOMPARE(pairTexts({log.sharedMasses.value(channels.at(i))}), QStringList{pair});
@@ -362,45 +371,20 @@ private slots:
         QVERIFY(next->massPairs.isEmpty());
     }
 
-    // The batch's method and logs count only when the acquisition stands in a ".b" folder.
-    void batchPlacesNeedABatchFolder()
-    {
-        Acquisition acquisition;
-        acquisition.layout = Layout::BatchXml;
-        const QString path = write(acquisition);
-        QDir batch = QFileInfo(path).dir();
-        batch.cdUp();
-        QVERIFY(QDir().rename(batch.path(), batch.path() + "-renamed"));
-        AgilentImporter importer;
-        const auto stored =
-            importStored(importer, QString(path).replace("demo.b", "demo.b-renamed"));
-        QVERIFY(stored);
-        QVERIFY(stored->dwellTimes.isEmpty());
-        QVERIFY(!importer.property("importReport").toMap().contains("batchLog"));
-    }
-
-    void batchLogCsvCells_data()
-    {
-        QTest::addColumn<QByteArray>("row");    // under "#,File Name,Sample Name,Comment"
-        QTest::addColumn<QStringList>("cells"); // data file, sample name, comment
-        QTest::newRow("last cell without a comma after it")
-            << QByteArray("1,D:\\b.b\\a.d,S1,spot 3")
-            << QStringList{"D:\\b.b\\a.d", "S1", "spot 3"};
-        QTest::newRow("quoted cell with a comma and doubled quotes, - for empty")
-            << QByteArray("1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-")
-            << QStringList{"D:\\b.b\\a.d", "x, \"y\"", ""};
-    }
-
+    // The cells of a CSV batch log under "#,File Name,Sample Name,Comment": the last one without
+    // a comma after it; a quoted one with a comma and doubled quotes; "-" for an empty one.
     void batchLogCsvCells()
     {
-        QFETCH(QByteArray, row);
-        QFETCH(QStringList, cells);
-        const QVector<BatchLogEntry> entries =
-            readBatchLogCsv("\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + row + "\r\n");
-        QCOMPARE(entries.size(), 1);
-        QCOMPARE(
-            (QStringList{entries.at(0).dataFile, entries.at(0).sampleName, entries.at(0).comment}),
-            cells);
+        const char *const rows[][2] = {
+            {"1,D:\\b.b\\a.d,S1,spot 3", "D:\\b.b\\a.d|S1|spot 3"},
+            {"1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-", "D:\\b.b\\a.d|x, \"y\"|"}};
+        for (const auto &[row, cells] : rows) {
+            const QVector<BatchLogEntry> entries = readBatchLogCsv(
+                "\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + QByteArray(row) + "\r\n");
+            QCOMPARE(entries.size(), 1);
+            const BatchLogEntry &entry = entries.at(0);
+            QCOMPARE(entry.dataFile + '|' + entry.sampleName + '|' + entry.comment, QString(cells));
+        }
     }
 
 private:

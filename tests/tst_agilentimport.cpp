@@ -84,25 +84,21 @@ private slots:
             QTest::newRow(name) << QStringLiteral("AgilentImporter_%1.csv").arg(file) << option
                                 << recognised << channels << rows << start;
         };
-        const QStringList three{"Li7", "Na23", "Mg24"};
-        const QString acquired = acquiredTimeOption;
-        const QString printed = printedTimeOption;
-        const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29));
+        const QStringList three{"Li7", "Na23", "Mg24"}, four = three + QStringList{"Al27"};
+        const QString acquired = acquiredTimeOption, printed = printedTimeOption;
+        const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29)), none;
         const QDateTime printedStamp(QDate(2020, 11, 18), QTime(14, 25, 2));
-        const QDateTime none;
         row("CR LF", "english_crlf", acquired, three, 26, stamp);
         row("LF", "english_lf", acquired, three, 26, stamp);
         row("CR only", "english_cr", acquired, three, 26, stamp);
-        row("Chinese software, GB18030", "chinese", acquired, {"Li7", "Na23", "Mg24", "Al27"}, 7,
-            stamp);
+        row("Chinese software, GB18030", "chinese", acquired, four, 7, stamp);
         row("mass-shifted header", "msms", acquired, {"Ti47", "Ti48", "Ti47_47", "P31"}, 9,
             QDateTime(QDate(2020, 11, 17), QTime(9, 12, 45)));
         row("month name and 12 h stamp, no footer", "month_name", acquired,
             {"Mg24", "Al27", "Ca43", "Sr88", "Ba138"}, 11,
             QDateTime(QDate(2015, 10, 29), QTime(15, 6, 1)));
         row("Printed line chosen over Acquired", "english_crlf", printed, three, 26, printedStamp);
-        row("Chinese Printed line", "chinese", printed, {"Li7", "Na23", "Mg24", "Al27"}, 7,
-            printedStamp);
+        row("Chinese Printed line", "chinese", printed, four, 7, printedStamp);
         row("no Acquired line", "printed_only", acquired, three, 6, none, false);
         row("only a Printed line", "printed_only", printed, three, 6,
             QDateTime(QDate(2020, 11, 19), QTime(8, 30, 15)), false);
@@ -121,8 +117,7 @@ private slots:
         importer.fileName = QStringLiteral(TESSEL_TEST_DATA "/") + file;
         QCOMPARE(importer.correctFormat(), recognised);
         SignalLog log(importer);
-        importer.importData(true);
-        const auto stored = Session()->data()->rawInputFor(importer.fileName);
+        const auto stored = importStored(importer, importer.fileName);
         QCOMPARE(bool(stored), start.isValid());
         if (!stored) {
             QVERIFY(
@@ -265,35 +260,6 @@ private slots:
         SignalLog small(importer);
         importer.importData(false);
         QVERIFY(!small.entries.contains(QStringLiteral("message(Reading data...)")));
-    }
-
-    void intensityUnit_data()
-    {
-        addColumns<QByteArray, QString>("line", "unit");
-        QTest::newRow("CPS") << QByteArray("Intensity Vs Time,CPS") << "CPS";
-        QTest::newRow("Counts, padded: a warning")
-            << QByteArray("Intensity Vs Time,Counts,,,") << "Counts";
-        QTest::newRow("no unit") << QByteArray("Intensity Vs Time,,,,") << "";
-    }
-
-    void intensityUnit()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, unit);
-        Acquisition acquisition;
-        acquisition.unitLine = line;
-        AgilentImporter importer;
-        const auto stored = importStored(importer, write(acquisition));
-        QVERIFY(stored);
-        QCOMPARE(stored->channels.value("Li7")[0], 1.0); // values as written, whatever the unit
-        QCOMPARE(importer.property("importReport").toMap().value("intensityUnit").toString(), unit);
-        QCOMPARE(loggedWarnings(),
-                 unit == "Counts"
-                     ? QStringList{QStringLiteral("The file \"%1\" holds counts per dwell time "
-                                                  "(\"Counts\"), not counts per second (CPS); the "
-                                                  "values are imported as written.")
-                                       .arg(importer.fileName)}
-                     : QStringList());
     }
 
     void stampNormalisation_data()
@@ -442,32 +408,53 @@ private slots:
                                                    .arg(importer.fileName)});
     }
 
-    void machineNamePreference_data()
+    // The intensity unit, reported and warned of when it is not CPS (the values as written,
+    // whatever it is); the machine name, from its preference unless the instrument named it.
+    void unitAndMachine_data()
     {
-        addColumns<QString, QString, QString>("preference", "before", "after");
-        const auto row = [](const char *name, const char *preference, const char *before,
-                            const char *after) {
-            QTest::newRow(name) << preference << before << after;
+        addColumns<QByteArray, QString, QString, QString, QString>("unitLine", "preference",
+                                                                   "before", "unit", "machine");
+        const auto row = [](const char *name, const char *unitLine, const char *unit,
+                            const char *preference = "default", const char *before = "",
+                            const char *machine = "") {
+            QTest::newRow(name) << QByteArray(unitLine) << preference << before << unit << machine;
         };
-        row("default leaves it", "default", "", "");
-        row("named, empty before", "Lab 8900", "", "Lab 8900");
-        row("named, generic Agilent before", "Lab 8900", "Agilent", "Lab 8900");
-        row("named, instrument name before", "Lab 8900", "Agilent G8900A", "Agilent G8900A");
+        const char *cps = "Intensity Vs Time,CPS";
+        row("CPS", cps, "CPS");
+        row("Counts, padded: a warning", "Intensity Vs Time,Counts,,,", "Counts");
+        row("no unit", "Intensity Vs Time,,,,", "");
+        row("machine preference named, empty before", cps, "CPS", "Lab 8900", "", "Lab 8900");
+        row("machine preference named, generic Agilent before", cps, "CPS", "Lab 8900", "Agilent",
+            "Lab 8900");
+        row("machine preference named, instrument name before", cps, "CPS", "Lab 8900",
+            "Agilent G8900A", "Agilent G8900A");
     }
 
-    void machineNamePreference()
+    void unitAndMachine()
     {
-        const auto [preference, before, after] =
-            fetchColumns<QString, QString, QString>("preference", "before", "after");
+        const auto [unitLine, preference, before, unit, machine] =
+            fetchColumns<QByteArray, QString, QString, QString, QString>(
+                "unitLine", "preference", "before", "unit", "machine");
         QSettings().setValue(QStringLiteral("importMachineName"), preference);
+        Acquisition acquisition;
+        acquisition.unitLine = unitLine;
         AgilentImporter importer;
         importer.machineName = before;
-        importer.fileName = write(Acquisition());
-        importer.importData(true);
-        QCOMPARE(importer.machineName, after);
-        QCOMPARE(Session()->data()->rawInputFor(importer.fileName)->machineName, after);
+        const auto stored = importStored(importer, write(acquisition));
+        QVERIFY(stored);
+        QCOMPARE(stored->channels.value("Li7")[0], 1.0);
+        QCOMPARE(importer.property("importReport").toMap().value("intensityUnit").toString(), unit);
+        QCOMPARE(loggedWarnings(),
+                 unit == "Counts"
+                     ? QStringList{QStringLiteral("The file \"%1\" holds counts per dwell time "
+                                                  "(\"Counts\"), not counts per second (CPS); the "
+                                                  "values are imported as written.")
+                                       .arg(importer.fileName)}
+                     : QStringList());
+        QCOMPARE(importer.machineName, machine);
+        QCOMPARE(stored->machineName, machine);
         QCOMPARE(Session()->data()->files().at(0).dynamicCast<ImportedMassSpecFile>()->machineName,
-                 after);
+                 machine);
     }
 
 private:

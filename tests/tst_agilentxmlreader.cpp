@@ -14,29 +14,20 @@ void collectMessage(QtMsgType, const QMessageLogContext &, const QString &messag
     debugMessages << message;
 }
 
-// "=text" for a text, "[entry;entry...]" for a record with its entries sorted, "?" otherwise.
-QString describe(const QVariant &value)
+// The table, one line per entry, sorted by key; in an entry "=text" for a text,
+// "[entry;entry...]" for a record with its entries sorted, "?" otherwise.
+QString describe(const QVariant &value, bool table = false)
 {
     if (value.userType() == QMetaType::QString)
-        return QLatin1Char('=') + value.toString();
+        return '=' + value.toString();
     if (value.userType() != QMetaType::QVariantHash)
-        return QStringLiteral("?");
+        return "?";
     QStringList entries;
     const QVariantHash record = value.toHash();
     for (auto it = record.cbegin(); it != record.cend(); ++it)
         entries << it.key() + describe(it.value());
     entries.sort();
-    return QLatin1Char('[') + entries.join(QLatin1Char(';')) + QLatin1Char(']');
-}
-
-// One line per table entry, sorted by key.
-QString describeTable(const QVariantHash &table)
-{
-    QStringList lines;
-    for (auto it = table.cbegin(); it != table.cend(); ++it)
-        lines << it.key() + describe(it.value());
-    lines.sort();
-    return lines.join(QLatin1Char('\n'));
+    return table ? entries.join('\n') : '[' + entries.join(';') + ']';
 }
 
 QByteArray method(const QByteArray &body)
@@ -73,7 +64,7 @@ private:
         debugMessages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
         AgilentXmlReader reader(nullptr, path);
-        const QString table = describeTable(*reader.read());
+        const QString table = describe(*reader.read(), true);
         qInstallMessageHandler(previous);
         return table;
     }

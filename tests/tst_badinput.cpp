@@ -12,22 +12,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Sanitizers slow the import down and keep freed memory in quarantine.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TESSEL_SANITIZED 1
+#define TESSEL_SANITIZED true
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TESSEL_SANITIZED 1
+#define TESSEL_SANITIZED true
 #endif
+#endif
+#ifndef TESSEL_SANITIZED
+#define TESSEL_SANITIZED false
 #endif
 
 namespace {
 
-// Sanitizers slow the import down and keep freed memory in quarantine.
-#ifdef TESSEL_SANITIZED
-const bool sanitized = true;
-#else
-const bool sanitized = false;
-#endif
+const bool sanitized = TESSEL_SANITIZED;
 // Processor time of the importing thread, so that other load on the machine does not count; a
 // case that waits instead of working would meet CTest's time-out.
 const qint64 timeLimitMs = sanitized ? 30000 : 8000;
@@ -41,8 +40,6 @@ using Interfere = std::function<void(const QString &, AgilentImporter &)>;
 
 struct BadInput
 {
-    BadInput() = default;
-    BadInput(MakeInput make, Interfere interfere = {}) : make(make), interfere(interfere) {}
     MakeInput make;
     Interfere interfere;
 };
@@ -346,17 +343,17 @@ void TestBadInput::endsCleanly_data()
                                        }).exportBytes());
                   }),
             8, 3);
-    fails("unreadable file", BadInput([](const QDir &dir) {
+    fails("unreadable file", BadInput{[](const QDir &dir) {
               const QString path = usual().writeTo(dir.path());
               QFile::setPermissions(path, {});
               return path;
-          }),
+          }},
           openFailed, {openFailure + "Permission denied"}, false);
     const auto special = [](const std::function<void(const QString &)> &make) {
-        return BadInput([=](const QDir &dir) {
+        return BadInput{[=](const QDir &dir) {
             make(dir.filePath(QStringLiteral("x.csv")));
             return dir.filePath(QStringLiteral("x.csv"));
-        });
+        }};
     };
     fails("a symbolic link to itself named .csv",
           special([](const QString &path) { QFile::link(path, path); }), openFailed,
@@ -385,7 +382,7 @@ void TestBadInput::endsCleanly_data()
                     QByteArray("<x>").repeated(100000) + QByteArray("</x>").repeated(100000);
             }),
             26, 2);
-    imports("an external entity naming a named pipe (never opened)", BadInput([](const QDir &dir) {
+    imports("an external entity naming a named pipe (never opened)", BadInput{[](const QDir &dir) {
                 const QString pipe = dir.filePath(QStringLiteral("secret"));
                 mkfifo(QFile::encodeName(pipe).constData(), 0600);
                 Acquisition a = usual();
@@ -394,7 +391,7 @@ void TestBadInput::endsCleanly_data()
                                  QFile::encodeName(pipe) + "\">]>\n";
                 a.setField("Sample Name", "&ext;");
                 return a.writeTo(dir.path());
-            }),
+            }},
             26, 2);
     imports("a 100 MB text node",
             inFolder([](Acquisition &a) { a.setField("Comment", QByteArray(100 << 20, 'x')); }), 26,

@@ -56,7 +56,11 @@ private slots:
             QCOMPARE(stored->channels.value(QStringLiteral("Li7"))[17], double(f));
             QCOMPARE(stored->channels.value(QStringLiteral("Na23"))[399], 399.0);
         }
+        // Forgetting a file drops its records and keeps every other file's.
         QCOMPARE(Session()->data()->files().size(), files / 2);
+        QCOMPARE(Session()->data()->samples().size(), files / 2);
+        for (const auto &file : Session()->data()->files())
+            QCOMPARE(paths.indexOf(file->location.path()) % 2, 0);
         QCOMPARE(loggedWarnings().size(), files);
         QCOMPARE(heard.load(), files);
     }

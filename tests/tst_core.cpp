@@ -94,19 +94,6 @@ private slots:
         QVERIFY(kept);
         QCOMPARE(kept->channels.value(QStringLiteral("Li7"))[1], 42.5);
         QCOMPARE(kept->rowCount, 3);
-        // Forgetting a file drops its records and keeps every other file's.
-        for (const char *path : {"/data/run.csv", "/data/other.csv"}) {
-            const QDir location{QString::fromLatin1(path)};
-            store.appendFileToFileList(QSharedPointer<TesselImportedFile>::create(
-                QDateTime(), QDateTime(), location, QDateTime()));
-            store.appendSampleToSampleList(QSharedPointer<TesselSampleMetaData>::create(
-                QStringLiteral("S"), QDateTime(), QDateTime(), location));
-        }
-        store.forgetFile(QStringLiteral("/data/run.csv"));
-        QVERIFY(!store.rawInputFor(QStringLiteral("/data/run.csv")));
-        QCOMPARE(store.files().size(), 1);
-        QCOMPARE(store.files().at(0)->location, QDir(QStringLiteral("/data/other.csv")));
-        QCOMPARE(store.samples().size(), 1);
     }
 
     void convertTimeStamp_data()

@@ -321,7 +321,8 @@ private slots:
         const FileLines file(exportOf(lines, "\r\n", "Time [Sec],Li7,Na23,Mg24,Al27,Si29"));
         const QStringList names{"Li7", "Na23", "Mg24", "Al27",
                                 "Na23"}; // a repeated name shares its column
-        const auto read = [&](int threadCount, QVector<int> *reports) {
+        // (A lambda takes a structured binding by an init-capture only.)
+        const auto read = [&, rows = rows](int threadCount, QVector<int> *reports) {
             auto table = std::make_unique<DataTable>(rows + 1);
             table->allocateChannels(names);
             const int rowsRead = readDataRows(
