@@ -35,23 +35,19 @@ private slots:
     void dataStoreRefusesInconsistentInput_data()
     {
         QTest::addColumn<Fault>("fault");
-        QTest::newRow("consistent input is taken") << Fault();
-        QTest::newRow("listed channel without a column")
-            << Fault([](StoreInput &input) { input.names.append(QStringLiteral("Mg24")); });
-        QTest::newRow("channel column shorter than the row count")
-            << Fault([](StoreInput &input) { input.na.resize(2); });
-        QTest::newRow("time column longer than the row count")
-            << Fault([](StoreInput &input) { input.time.resize(4); });
-        QTest::newRow("row count zero, columns empty") << Fault([](StoreInput &input) {
-            input.rowCount = 0;
-            input.li.reset();
-            input.na.reset();
-            input.time.reset();
+        const auto row = [](const char *name, const Fault &fault) { QTest::newRow(name) << fault; };
+        row("consistent input is taken", {});
+        row("listed channel without a column", [](StoreInput &in) { in.names.append("Mg24"); });
+        row("channel column shorter than the row count", [](StoreInput &in) { in.na.resize(2); });
+        row("time column longer than the row count", [](StoreInput &in) { in.time.resize(4); });
+        row("row count zero, columns empty", [](StoreInput &in) {
+            in.rowCount = 0;
+            in.li.reset();
+            in.na.reset();
+            in.time.reset();
         });
-        QTest::newRow("no time column")
-            << Fault([](StoreInput &input) { input.timePointer = nullptr; });
-        QTest::newRow("null channel column")
-            << Fault([](StoreInput &input) { input.channels[QStringLiteral("Li7")] = nullptr; });
+        row("no time column", [](StoreInput &in) { in.timePointer = nullptr; });
+        row("null channel column", [](StoreInput &in) { in.channels["Li7"] = nullptr; });
     }
 
     void dataStoreRefusesInconsistentInput()

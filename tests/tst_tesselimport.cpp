@@ -119,8 +119,7 @@ class TestTesselImport : public QObject
     {
         const QString path = QDir(work.path()).filePath(name);
         QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : "";
+        return writeBytes(path, bytes) ? path : "";
     }
 
 private slots:
