@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
 #include <functional>
 
 // Every signal of an importer, in the order emitted, as "name(argument)".

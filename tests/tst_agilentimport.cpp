@@ -21,9 +21,8 @@ private slots:
         Acquisition acquisition;
         acquisition.rows = {"0.5254,10.00,20.50", "1.0254,11.00,21.50", "1.5254,12.00,22.50"};
         AgilentImporter importer;
-        importer.fileName = write(acquisition);
         SignalLog log(importer);
-        importer.importData(true);
+        const auto stored = importStored(importer, write(acquisition));
         // The signals in order, separated by ';'.
         QStringList expected =
             QString("task(Agilent Importer);progress(10);message(Reading file headers...);"
@@ -36,7 +35,6 @@ private slots:
         QCOMPARE(log.entries, expected);
 
         const double start = usualStart();
-        const auto stored = Session()->data()->rawInputFor(importer.fileName);
         QVERIFY(stored);
         QCOMPARE(stored->rowCount, 4);
         QCOMPARE(stored->channelNames, (QStringList{"Li7", "Na23"}));
