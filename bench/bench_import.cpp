@@ -5,10 +5,10 @@
 #include "filelines.h"
 #include "timestamptext.h"
 
+#include "settingsstore.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -89,9 +89,9 @@ BENCHMARK(BM_StampSearch)->ArgName("printed")->Arg(0)->Arg(1)->Unit(benchmark::k
 int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
-    QStandardPaths::setTestModeEnabled(true); // never the user's preferences
-    QSettings().clear();
     QTemporaryDir dir;
+    moveSettingsStore(dir.path()); // never the user's preferences
+    QSettings().clear();
     exportPath = QString::fromLocal8Bit(qgetenv("TESSEL_BENCH_EXPORT"));
     if (exportPath.isEmpty()) {
         exportPath = dir.filePath(QStringLiteral("bench.csv"));

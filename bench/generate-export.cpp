@@ -5,6 +5,7 @@
 //   generate-export --rows N --channels C [--line-ending crlf|lf|cr] [--seed S] OUT.csv
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,10 +26,12 @@ const int isotopeCount = int(sizeof isotopes / sizeof *isotopes);
 
 struct Options
 {
-    long rows = 2000;
+    // Fixed widths: long has 32 bits on Windows, and the same seed must give the same export on
+    // every system.
+    std::int64_t rows = 2000;
     int channels = 10;
     std::string lineEnd = "\r\n";
-    unsigned long seed = 1;
+    std::uint64_t seed = 1;
     std::string out;
 };
 
@@ -46,11 +49,11 @@ Options parse(int argc, char **argv)
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--rows" && hasValue)
-            options.rows = std::atol(argv[++i]);
+            options.rows = std::strtoll(argv[++i], nullptr, 10);
         else if (arg == "--channels" && hasValue)
             options.channels = std::atoi(argv[++i]);
         else if (arg == "--seed" && hasValue)
-            options.seed = std::strtoul(argv[++i], nullptr, 10);
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--line-ending" && hasValue) {
             const std::string end = argv[++i];
             options.lineEnd = end == "lf" ? "\n" : end == "cr" ? "\r" : end == "crlf" ? "\r\n" : "";
@@ -106,6 +109,8 @@ int main(int argc, char **argv)
         std::perror(options.out.c_str());
         return 1;
     }
+    // The engine draws the same numbers everywhere; the distributions are the standard library's
+    // own, alike wherever it is libstdc++ (Linux, MinGW-w64), not under MSVC.
     std::mt19937_64 random(options.seed);
     std::vector<double> blank(options.channels), peak(options.channels);
     std::lognormal_distribution<double> levels(8.0, 2.5);
@@ -125,7 +130,7 @@ int main(int argc, char **argv)
     std::normal_distribution<double> noise(0.0, 1.0);
     std::uniform_int_distribution<int> wholeNumber(0, 9);
     const double step = 0.0294 + 0.001 * options.channels;
-    for (long r = 0; r < options.rows; ++r) {
+    for (std::int64_t r = 0; r < options.rows; ++r) {
         const double t = 0.0413 + step * double(r);
         appendNumber(text, t, 4);
         for (int c = 0; c < options.channels; ++c) {

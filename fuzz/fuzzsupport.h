@@ -4,18 +4,25 @@
 #include "abstractimporter.h"
 #include "datamanager.h"
 #include "log.h"
+#include "settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace fuzzing {
+
+// A scratch folder for the files of one input; removed when the process ends.
+inline const QTemporaryDir &scratch()
+{
+    static const QTemporaryDir dir;
+    return dir;
+}
 
 // Each target keeps its own settings file, so targets running side by side do not meet. Called
 // once, before the first input is tried; answers true.
@@ -26,16 +33,9 @@ inline bool initialise(const char *targetName)
     static QCoreApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TesselFuzz"));
     QCoreApplication::setApplicationName(QString::fromLatin1(targetName));
-    QStandardPaths::setTestModeEnabled(true);
+    moveSettingsStore(scratch().path());
     QSettings().clear();
     return true;
-}
-
-// A scratch folder for the files of one input; removed when the process ends.
-inline const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir;
-    return dir;
 }
 
 inline void writeFile(const QString &path, const char *data, qsizetype size)

@@ -6,16 +6,18 @@
 #include "datamanager.h"
 #include "log.h"
 #include "plainreading.h"
+#include "settingsstore.h"
 #include "testtables.h"
+#include "timezonenames.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <functional>
 
@@ -273,10 +275,12 @@ struct Acquisition
 using Mutation = std::function<void(Acquisition &)>;
 Q_DECLARE_METATYPE(Mutation)
 
-// The start of the usual export, 18/11/2020 14:24:29 local time, in seconds since the epoch.
+// The start of the usual export, 18/11/2020 14:24:29 in the computer's zone, in seconds since the
+// epoch.
 inline double usualStart()
 {
-    return double(QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29)).toMSecsSinceEpoch()) / 1000.0;
+    const QDateTime start(QDate(2020, 11, 18), QTime(14, 24, 29), QTimeZone::systemTimeZone());
+    return double(start.toMSecsSinceEpoch()) / 1000.0;
 }
 
 inline QStringList pairTexts(const MassPairList &pairs)
@@ -304,8 +308,8 @@ inline void resetHost()
     Session()->data()->setMemoryLimit(-1);
 }
 
-// The frame of an import test: Qt's settings in test mode, a folder for the files it writes, and a
-// clean host before every case.
+// The frame of an import test: a folder for the files it writes, the settings store in a file of
+// its own there (never the user's), and a clean host before every case.
 class ImportTestCase : public QObject
 {
     Q_OBJECT
@@ -313,12 +317,11 @@ class ImportTestCase : public QObject
 protected:
     QTemporaryDir dir;
 
+public:
+    ImportTestCase() { moveSettingsStore(dir.filePath(QStringLiteral("settings"))); }
+
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(dir.isValid());
-    }
+    void initTestCase() { QVERIFY(dir.isValid()); }
     void init() { resetHost(); }
 };
 

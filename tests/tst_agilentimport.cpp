@@ -23,14 +23,16 @@ private slots:
         AgilentImporter importer;
         SignalLog log(importer);
         const auto stored = importStored(importer, write(acquisition));
-        // The signals in order, separated by ';'.
+        // The signals in order, separated by ';'; times in the computer's zone.
+        const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29), QTimeZone::systemTimeZone());
         QStringList expected =
             QString("task(Agilent Importer);progress(10);message(Reading file headers...);"
-                    "sampleNames(Run1.d);channelNames(Li7|Na23);sizeInBytes(%1);"
-                    "startTime(2020-11-18T14:24:29.000);endTime(2020-11-18T14:24:30.526);"
-                    "duration(1.526);data(2);time(4);masses(0)")
+                    "sampleNames(Run1.d);channelNames(Li7|Na23);sizeInBytes(%1);startTime(%2);"
+                    "endTime(%3);duration(1.526);data(2);time(4);masses(0)")
+                .arg(acquisition.exportBytes().size())
+                .arg(stamp.toString(Qt::ISODateWithMs),
+                     stamp.addMSecs(1526).toString(Qt::ISODateWithMs))
                 .split(';');
-        expected.replaceInStrings("%1", QString::number(acquisition.exportBytes().size()));
         expected += closing("Finished loading agilent sample data");
         QCOMPARE(log.entries, expected);
 
@@ -84,22 +86,23 @@ private slots:
         };
         const QStringList three{"Li7", "Na23", "Mg24"}, four = three + QStringList{"Al27"};
         const QString acquired = acquiredTimeOption, printed = printedTimeOption;
-        const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29)), none;
-        const QDateTime printedStamp(QDate(2020, 11, 18), QTime(14, 25, 2));
+        const QTimeZone zone = QTimeZone::systemTimeZone();
+        const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29), zone), none;
+        const QDateTime printedStamp(QDate(2020, 11, 18), QTime(14, 25, 2), zone);
         row("CR LF", "english_crlf", acquired, three, 26, stamp);
         row("LF", "english_lf", acquired, three, 26, stamp);
         row("CR only", "english_cr", acquired, three, 26, stamp);
         row("Chinese software, GB18030", "chinese", acquired, four, 7, stamp);
         row("mass-shifted header", "msms", acquired, {"Ti47", "Ti48", "Ti47_47", "P31"}, 9,
-            QDateTime(QDate(2020, 11, 17), QTime(9, 12, 45)));
+            QDateTime(QDate(2020, 11, 17), QTime(9, 12, 45), zone));
         row("month name and 12 h stamp, no footer", "month_name", acquired,
             {"Mg24", "Al27", "Ca43", "Sr88", "Ba138"}, 11,
-            QDateTime(QDate(2015, 10, 29), QTime(15, 6, 1)));
+            QDateTime(QDate(2015, 10, 29), QTime(15, 6, 1), zone));
         row("Printed line chosen over Acquired", "english_crlf", printed, three, 26, printedStamp);
         row("Chinese Printed line", "chinese", printed, four, 7, printedStamp);
         row("no Acquired line", "printed_only", acquired, three, 6, none, false);
         row("only a Printed line", "printed_only", printed, three, 6,
-            QDateTime(QDate(2020, 11, 19), QTime(8, 30, 15)), false);
+            QDateTime(QDate(2020, 11, 19), QTime(8, 30, 15), zone), false);
         row("Japanese software, Acquired", "japanese", acquired, three, 6, none);
         row("Japanese software, Printed", "japanese", printed, three, 6, none);
         row("no Printed footer", "month_name", printed, {}, 11, none);
@@ -135,6 +138,53 @@ private slots:
                              10.0 * r + c + 0.25);
             }
         }
+    }
+
+    void timeZoneProperty_data()
+    {
+        // start: as the stamp 18/11/2020 14:24:29 reads in the zone; invalid: the zone refused.
+        addColumns<QVariant, QDateTime>("property", "start");
+        const auto at = [](const QTimeZone &zone) {
+            return QDateTime(QDate(2020, 11, 18), QTime(14, 24, 29), zone);
+        };
+        QTest::newRow("unset: the computer's zone")
+            << QVariant() << at(QTimeZone::systemTimeZone());
+        QTest::newRow("empty: the computer's zone")
+            << QVariant(QString()) << at(QTimeZone::systemTimeZone());
+        QTest::newRow("Sydney, as text")
+            << QVariant("Australia/Sydney") << at(QTimeZone("Australia/Sydney"));
+        QTest::newRow("Kathmandu, as bytes")
+            << QVariant(QByteArray("Asia/Kathmandu")) << at(timeZoneNamed("Asia/Kathmandu"));
+        QTest::newRow("unknown id: refused") << QVariant("Mars/Olympus") << QDateTime();
+        QTest::newRow("not text: refused") << QVariant(11) << QDateTime();
+    }
+
+    // The stamp is the wall clock of the zone the host names, whatever the process's zone, and the
+    // times are given in it; a zone not known here ends the import before the file is read.
+    void timeZoneProperty()
+    {
+        const auto [property, start] = fetchColumns<QVariant, QDateTime>("property", "start");
+        AgilentImporter importer;
+        importer.setProperty("timeZone", property);
+        SignalLog log(importer);
+        const auto stored = importStored(importer, write(Acquisition()));
+        if (!start.isValid()) {
+            const QString warning =
+                QStringLiteral("Could not load the file \"%1\" because the time zone \"%2\" is not "
+                               "known: name a zone by its IANA id, such as \"Australia/Sydney\".")
+                    .arg(importer.fileName, property.toString());
+            QCOMPARE(log.entries,
+                     QStringList({"task(Agilent Importer)", "importError(" + warning + ')'}) +
+                         closing("Time zone error. See messages for details."));
+            QCOMPARE(loggedWarnings(), QStringList{warning});
+            QVERIFY(!stored);
+            return;
+        }
+        QVERIFY(stored);
+        QCOMPARE(stored->time[0], double(start.toMSecsSinceEpoch()) / 1000.0 + 0.5);
+        QVERIFY(log.entries.contains("startTime(" + start.toString(Qt::ISODateWithMs) + ')'));
+        QVERIFY(log.entries.contains("endTime(" + start.addMSecs(1001).toString(Qt::ISODateWithMs) +
+                                     ')'));
     }
 
     void channelHeader_data()

@@ -12,7 +12,7 @@ class TestPluginFrame : public ImportTestCase
 private slots:
     void loaderFindsTheImporter()
     {
-        QPluginLoader loader(QStringLiteral(TESSEL_BUILD_PLUGIN_DIR "/libimporter_agilent.so"));
+        QPluginLoader loader(QStringLiteral(TESSEL_PLUGIN_FILE));
         const QJsonObject meta = loader.metaData();
         QCOMPARE(meta.value("IID").toString(), QStringLiteral(TesselPluginInterface_iid));
         QCOMPARE(meta.value("className").toString(), QStringLiteral("AgilentImporter"));

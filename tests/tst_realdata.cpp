@@ -45,7 +45,7 @@ QString facts(const RawInput &stored, const QStringList &signalLog, const Agilen
     return QStringList{stored.channelNames.join(','),
                        pairTexts(stored.massPairs).join(','),
                        QString::number(stored.rowCount),
-                       stored.start.toString(Qt::ISODate),
+                       stored.start.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
                        signalLog.filter("sampleNames(").value(0).section('(', 1).chopped(1),
                        stored.machineName,
                        dwell.join(','),
@@ -61,7 +61,6 @@ class TestRealData : public ImportTestCase
 private slots:
     void initTestCase() // in place of the frame's: the corpus may be missing
     {
-        QStandardPaths::setTestModeEnabled(true);
         if (!QFileInfo::exists(corpus))
             QSKIP(qPrintable(QStringLiteral("no real-export corpus at %1").arg(corpus)));
     }

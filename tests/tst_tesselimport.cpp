@@ -44,17 +44,19 @@ struct ToolRun
     QByteArray out, err;
 };
 
-// Runs the built tool; the tests point its settings ($XDG_CONFIG_HOME) away from the user's.
+// The preferences of the program runs: a file of the test's, never the user's settings.
+QString toolSettings;
+
 ToolRun runTool(const QStringList &arguments)
 {
     QProcess process;
-    process.start(TESSEL_IMPORT_TOOL, arguments);
+    process.start(TESSEL_IMPORT_TOOL, QStringList{"--settings", toolSettings} + arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-const QDateTime acquired(QDate(2020, 11, 18), QTime(14, 24, 29));
+const QDateTime acquired(QDate(2020, 11, 18), QTime(14, 24, 29), QTimeZone::systemTimeZone());
 using Doubles = QVector<double>;
 
 // A JSON value as compact text, its keys in order: an expectation on one line.
@@ -112,6 +114,8 @@ class TestTesselImport : public QObject
     QTemporaryDir configHome, work;
     std::optional<ImporterPlugins> plugins;
     QString batchFolder = work.filePath("batch"), userSettings; // of the program runs
+    // A path to nothing, named beyond every Windows code page: messages naming it are UTF-8.
+    const QString refused = work.filePath("refused-\u00e9\u6e2c");
     const QByteArray settings = "[General]\nimportMachineName=FromFile\nagilentXMLLabelField=x\n";
 
     // Writes a file and its folders (a relative path: below the working folder); its path.
@@ -125,8 +129,8 @@ class TestTesselImport : public QObject
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-        userSettings = writeFile(configHome.filePath("Tessel/Tessel.conf"), settings);
+        moveSettingsStore(configHome.filePath("store"));
+        userSettings = toolSettings = writeFile(configHome.filePath("Tessel.ini"), settings);
         // The host's identity: the plug-in's QSettings read the host's preferences.
         QCoreApplication::setOrganizationName("Tessel");
         QCoreApplication::setApplicationName("Tessel");
@@ -193,7 +197,7 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         }
     }
 
-    // main's look-ups before the application exists (pictures? which zone?) agree with the parser.
+    // main's look-up before the application exists (pictures?) agrees with the parser.
     void commandLine()
     {
         QFETCH(QStringList, arguments);
@@ -209,7 +213,6 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         for (char &c : line)
             argv += c ? QVector<char *>() : QVector<char *>{&c + 1};
         QCOMPARE(picturesRequested(argv.size(), argv.data()), !read.options->plotTarget.isEmpty());
-        QCOMPARE(requestedTimeZone(argv.size(), argv.data()), read.options->timeZone.toUtf8());
     }
 
     // A batch's reports, its files in the root (a batch folder must exist): the text of a failed
@@ -233,6 +236,10 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
                          "  Error:      A problem occurred.\n  Warning:    bad stamp [here]\n"
                          "  Warning:    no origin\n\n");
         ImportResult stored = result("/Run1.d/1.csv", "S\u00e9", acquired, 3.56, 41);
+        // Its start and end shown in its zone (TS, T2), the folder's time in its own offset (T0).
+        const QTimeZone sydney("Australia/Sydney");
+        stored.timeZone = sydney;
+        const QString shownStart = isoTimeText(acquired, sydney);
         stored.machineName = "G8900";
         stored.intensityUnit = "CPS";
         stored.channels = {{"Ti48", MassPair{"48", "64"}, 0.03}, {"Sr88", {}, {}}};
@@ -242,9 +249,10 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         stored.sampleRecords = 2;
         report.clear();
         writeTextReport(stored, out);
-        QCOMPARE(report.replace(isoTimeText(acquired), "T0").replace(isoTimeText(stored.end), "T2"),
+        report.replace(shownStart, "TS").replace(isoTimeText(stored.end, sydney), "T2");
+        QCOMPARE(report.replace(isoTimeText(acquired), "T0"),
                  "/Run1.d/1.csv\n  Importer:   AgilentImporter\n  Sample:     S\u00e9\n"
-                 "  Machine:    G8900\n  Start:      T0\n  End:        T2\n  Duration:   3.56 s\n"
+                 "  Machine:    G8900\n  Start:      TS\n  End:        T2\n  Duration:   3.56 s\n"
                  "  Rows:       40 data rows (41 handed to the host, with the closing row)\n"
                  "  Unit:       CPS\n  Channels:   2\n    Ti48  mass 48 -> 64  dwell 0.03 s\n"
                  "    Sr88\n  Acquisition folder:\n    instrument:    G8900 (from /d/D.xml)\n"
@@ -297,10 +305,12 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         QCOMPARE(overview.fileCount(), 4);
         report.clear();
         overview.writeText(out);
-        report.replace(isoTimeText(acquired), "T0").replace(isoTimeText(first.start), "T1");
+        report.replace(shownStart, "TS").replace(isoTimeText(first.start), "T1");
+        // The root of the inputs as the system writes it ("/", or the current drive's "Z:/").
+        report.replace("under " + QFileInfo("/").absoluteFilePath() + "):", "under /):");
         QCOMPARE(report, R"(Batch overview, in order of acquisition (files under /):
   file          sample  start                          duration  data rows  channels  status
-  Run1.d/1.csv  Sé      T0     3.6 s         40         2  ok
+  Run1.d/1.csv  Sé      TS     3.6 s         40         2  ok
   Run3.d/3.csv  C       T1   102.4 s       2000        10  ok, check the date
   Run2.d/a.csv  -       -                                     -          0         0  failed
   Run2.d/x.csv  -       -                                     -          0         0  not recognised
@@ -354,8 +364,9 @@ Batch / (log /log.csv, 3 acquisitions):
     // as asked is found before anything is written, and nothing is created.
     void outputPaths()
     {
-        // The inputs ("name/": a folder made)|--export|--plot (a colon: then --plot-format)|the
-        // last input's outputs or the problem; $ stands for the folder of the row.
+        // The inputs ("name/": a folder made; absolute: taken as written, nothing made)|
+        // --export|--plot (a colon: then --plot-format)|the last input's outputs or the problem|
+        // "windows" for Windows's rule of paths; $ stands for the folder of the row.
         const QString rows = R"(Run.7.csv||pics:svg|$/pics/Run.7.svg svg
 a.b/001.d/001.csv,b.b/001.d/001.csv|out|pics|$/out/b.b/001.d/001.csv $/pics/b.b/001.d/001.png png
 in/Run.7.csv|out/|in/p.SVG|$/out/Run.7.csv $/in/p.SVG svg
@@ -368,19 +379,35 @@ x.csv,out/x.csv/|out||$/x.csv: the output $/out/x.csv is a folder
 x.csv|x.csv||--export $/x.csv: $/x.csv is a file, not a folder
 x.csv|no/out||--export $/no/out: the folder $/no does not exist
 x.csv||no/p.png|--plot $/no/p.png: the folder $/no does not exist
-x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
+x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder
+/d/a\b.csv|out||$/out/a\b.csv
+a/x.csv,a/X.csv|out||$/out/X.csv
+a/x.csv,a/X.csv|out||$/a/x.csv and $/a/X.csv would both be written to $/out/X.csv|windows
+X.CSV|.||$/X.csv
+X.CSV|.||$/X.CSV: the output $/X.csv is one of the inputs and would replace it|windows
+A/x.csv,a/y.csv|out|pics|$/out/y.csv $/pics/y.png png|windows
+C:/data/a.b/1.csv,c:\Data\b.b\2.csv|out||$/out/b.b/2.csv|windows
+C:/1.csv,c:/x/2.csv|out||$/out/x/2.csv|windows
+C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
+//srv/share/a/1.csv,\\SRV\Share\b\2.csv|out||$/out/b/2.csv|windows
+//srv/one/1.csv,C:/2.csv,\\?\UNC\srv\two\3.csv|out||$/out/UNC/srv/two/3.csv|windows)";
         int index = 0;
         for (const QString &row : rows.split('\n')) {
             const QString here = work.filePath("outputs/" + QString::number(index++));
             QStringList field = row.split('|'), files;
+            const PathStyle style =
+                field.value(4).isEmpty() ? PathStyle::Posix : PathStyle::Windows;
+            QDir().mkpath(here);
             for (const QString &input : field[0].split(',')) {
                 if (input.endsWith('/'))
                     QDir().mkpath(here + '/' + input);
+                else if (input.contains(':') || input.startsWith('/') || input.startsWith('\\'))
+                    files << input;
                 else
                     files << writeFile(here + '/' + input, "");
             }
             const uint before = QDir(here).count(); // nothing is created
-            const QDir folder = commonFolder(files);
+            const QString folder = commonFolder(files, style);
             ToolOptions options;
             options.exportDir = field[1].isEmpty() ? "" : here + '/' + field[1];
             options.plotTarget = field[2].isEmpty() ? "" : here + '/' + field[2].section(':', 0, 0);
@@ -390,14 +417,14 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
                                    ? std::nullopt
                                    : PlotTarget::resolve(options, files.size(), folder, &problem);
             if (problem.isEmpty())
-                problem = outputProblem(files, options.exportDir, folder, plots);
+                problem = outputProblem(files, options.exportDir, folder, plots, style);
             if (problem.isEmpty() && !options.exportDir.isEmpty())
-                problem = mirroredPath(options.exportDir, folder, files.last(), ".csv");
+                problem = mirroredPath(options.exportDir, folder, files.last(), ".csv", style);
             if (plots && !problem.startsWith('-'))
-                problem += ' ' + plots->pathFor(files.last()) +
+                problem += ' ' + plots->pathFor(files.last(), style) +
                            (plots->style().format == PictureFormat::Svg ? " svg" : " png");
-            QCOMPARE(row.section('|', 0, 2) + ' ' + problem.trimmed(),
-                     row.section('|', 0, 2) + ' ' + field[3].replace('$', QDir::cleanPath(here)));
+            const QString tag = row.section('|', 0, 2) + ' ' + field.value(4) + ' ';
+            QCOMPARE(tag + problem.trimmed(), tag + field[3].replace('$', QDir::cleanPath(here)));
             QCOMPARE(QDir(here).count(), before);
         }
     }
@@ -474,7 +501,7 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
         const QString csv = writeFile("pictures/" + name + ".csv",
                                       exportText(name.toUtf8(), "18/11/2020 14:24:29", "demo",
                                                  "Ti48 -> 64,Sr88 -> 88,Mg24,Al27"));
-        ImportResult imported = importFile(*plugins, csv, {});
+        ImportResult imported = importFile(*plugins, csv, QTimeZone::systemTimeZone(), {});
         Session()->data()->forgetFile(csv); // the result keeps the data
         imported.machineName = "Lab ICP";
         const QString path = work.filePath("pictures/" + picture);
@@ -522,13 +549,15 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
         QJsonObject warning = file["warnings"][0].toObject();
         QCOMPARE(QString::fromUtf8(run.err),
                  "tessel-import: " + path + ": " + warning.take("message").toString() + '\n');
-        const QDateTime start(QDate(2026, 9, 2), QTime(14, 24, 29));
+        const QDateTime start(QDate(2026, 9, 2), QTime(14, 24, 29), QTimeZone::systemTimeZone());
         QCOMPARE(file["startEpoch"].toDouble() * 1000, double(start.toMSecsSinceEpoch()));
         QCOMPARE(
             compact(QJsonArray{file["sampleName"], file["dataRowCount"], file["rowCount"],
                                file["startTime"], warning})
                 .replace(isoTimeText(start), "S")
-                .replace(isoTimeText(QDateTime(QDate(2026, 2, 9), QTime(14, 24, 29))), "A"),
+                .replace(isoTimeText(QDateTime(QDate(2026, 2, 9), QTime(14, 24, 29),
+                                               QTimeZone::systemTimeZone())),
+                         "A"),
             R"(["Run1.d",30,31,"S",{"acquisitionTime":"2026-02-09T14:24:29.000+09:00","currentValue":)"
             R"("dd MM yyyy hh mm ss","exportStart":"S","kind":"startTimeMismatch",)"
             R"("preference":"agilentDateFormat","suggestedValue":"MM dd yyyy hh mm ss",)"
@@ -567,13 +596,16 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
             "--export $P $F|2||--export $P: $P is a file, not a folder",
             "--plot $R.svg --channels Li7,Xx1 $F|2|$Z$F|--channels: $F has no channel Xx1 (its "
             "channels: Li7, Na23, Mg24, Al27); no picture drawn",
-            "$P|1|$Z$P\n  Not recognised by any importer\n\n|$P: not recognised by any importer"};
+            "$P|1|$Z$P\n  Not recognised by any importer\n\n|$P: not recognised by any importer",
+            "--timezone Australia/Sydney $F|0|Time zone: Australia/Sydney (times are read and "
+            "shown in it)\n\n$F\n  Importer:   AgilentImporter\n  Sample:     f0.d\n  Machine:    "
+            "FromFile\n  Start:      2020-11-18T19:24:29.000+11:00|"};
         const QString zone =
             "Time zone: " + QTimeZone::systemTimeZoneId() + " (times are read and shown in it)\n\n";
         for (QString row : rows) {
             const QString tag = row.section('|', 0, 0);
             row.replace("$Z", zone).replace("$S", shown).replace("$F", batchFolder + "/0/f0.csv");
-            row.replace("$P", batchFolder + "/plain.csv").replace("$R", work.filePath("refused"));
+            row.replace("$P", batchFolder + "/plain.csv").replace("$R", refused);
             const QStringList field = row.split('|');
             QTest::newRow(qPrintable(tag))
                 << field[0].split(' ') << field[1].toInt() << field[2] << field[3];
@@ -592,7 +624,7 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
                  err.isEmpty() ? err
                                : "tessel-import: " + err.replace("\n", "\ntessel-import: ") + '\n');
         for (const char *suffix : {"", ".png", ".svg"})
-            QVERIFY(!QFileInfo::exists(work.filePath("refused") + suffix));
+            QVERIFY(!QFileInfo::exists(refused + suffix));
     }
 
     void batchRun_data()
@@ -621,9 +653,11 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder)";
                         batchFolder, batchFolder + "/0/../1/f7.csv", work.filePath("empty")} +
             (zone.isEmpty() ? QStringList() : QStringList{"--timezone", zone}));
         QCOMPARE(run.exitCode, 1);
-        const QTimeZone timeZone(zone.isEmpty() ? QTimeZone::systemTimeZoneId() : zone.toUtf8());
+        const QTimeZone timeZone =
+            zone.isEmpty() ? QTimeZone::systemTimeZone() : timeZoneNamed(zone.toUtf8());
         const QJsonObject document = QJsonDocument::fromJson(run.out).object();
-        QCOMPARE(document["timeZone"].toString(), timeZone.id());
+        QCOMPARE(document["timeZone"].toString(),
+                 zone.isEmpty() ? QTimeZone::systemTimeZoneId() : zone);
         QCOMPARE(document["files"].toArray().size(), 8);
         QString err = "tessel-import: " + work.filePath("empty") +
                       ": no file there that an importer recognises\n";

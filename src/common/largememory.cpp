@@ -3,16 +3,22 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include <sys/mman.h>
-
 // Under AddressSanitizer large blocks stay on the heap, where overruns are caught.
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define TESSEL_HEAP_ONLY
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__) || !defined(__linux__)
+#if defined(__SANITIZE_ADDRESS__) || !(defined(__linux__) || defined(_WIN32))
 #define TESSEL_HEAP_ONLY
+#endif
+
+#ifndef TESSEL_HEAP_ONLY
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
 #endif
 
 namespace {
@@ -20,6 +26,51 @@ namespace {
 const std::size_t hugePage = std::size_t(2) << 20;
 
 #ifndef TESSEL_HEAP_ONLY
+#ifdef _WIN32
+
+// Large pages need the "Lock pages in memory" privilege, which administrators grant to few
+// accounts; the process must also switch it on. Asked once: zero when they cannot be had.
+std::size_t largePageSize()
+{
+    static const std::size_t size = [] {
+        const std::size_t minimum = GetLargePageMinimum();
+        HANDLE token = nullptr;
+        if (minimum == 0 ||
+            !OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return std::size_t(0);
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        const bool held = LookupPrivilegeValueW(nullptr, L"SeLockMemoryPrivilege",
+                                                &privileges.Privileges[0].Luid) &&
+                          AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                          GetLastError() == ERROR_SUCCESS; // not ERROR_NOT_ALL_ASSIGNED
+        CloseHandle(token);
+        return held ? minimum : std::size_t(0);
+    }();
+    return size;
+}
+
+// Large pages where the process may have them (they cannot be paged out, so a request the
+// system cannot meet fails at once), otherwise ordinary committed pages.
+void *mapFresh(std::size_t bytes)
+{
+    if (const std::size_t page = largePageSize()) {
+        const std::size_t rounded = (bytes + page - 1) / page * page;
+        if (void *memory = VirtualAlloc(nullptr, rounded,
+                                        MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
+            return memory;
+    }
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void unmap(void *memory, std::size_t)
+{
+    VirtualFree(memory, 0, MEM_RELEASE);
+}
+
+#else
+
 std::size_t pagesOf(std::size_t bytes)
 {
     return (bytes + 4095) / 4096 * 4096;
@@ -52,6 +103,13 @@ void *mapFresh(std::size_t bytes)
 #endif
     return memory;
 }
+
+void unmap(void *memory, std::size_t bytes)
+{
+    munmap(memory, pagesOf(bytes));
+}
+
+#endif
 #endif
 
 } // namespace
@@ -61,8 +119,7 @@ void *tesselAllocateLarge(std::size_t bytes)
     if (bytes < hugePage)
         return std::malloc(bytes == 0 ? 1 : bytes);
 #ifdef TESSEL_HEAP_ONLY
-    void *memory = nullptr;
-    return posix_memalign(&memory, hugePage, bytes) == 0 ? memory : nullptr;
+    return std::malloc(bytes);
 #else
     return mapFresh(bytes);
 #endif
@@ -72,12 +129,11 @@ void tesselFreeLarge(void *memory, std::size_t bytes)
 {
     if (memory == nullptr)
         return;
-#ifdef TESSEL_HEAP_ONLY
-    std::free(memory);
-#else
-    if (bytes < hugePage)
-        std::free(memory);
-    else
-        munmap(memory, pagesOf(bytes));
+#ifndef TESSEL_HEAP_ONLY
+    if (bytes >= hugePage) {
+        unmap(memory, bytes);
+        return;
+    }
 #endif
+    std::free(memory);
 }

@@ -6,10 +6,16 @@
 // core's data store, the importer plug-in): no module asks another for it, so a plug-in needs
 // nothing from the host beyond the host's own interface.
 //
-// It comes in huge pages where the system offers them, prefaulted in one call: on virtual
+// It comes in huge (large) pages where the system offers them, prefaulted in one call: on virtual
 // machines every freshly touched 4 KiB page costs a trap, and the columns of one large file
 // touch tens of thousands of them. Null when the memory cannot be had; freed with
 // tesselFreeLarge and the same size. The contents are undefined, as malloc's are.
+// Hidden from the dynamic symbol table where symbols are exported by default; a Windows DLL
+// exports only what it marks.
+#if defined(__GNUC__) && !defined(_WIN32)
 #define TESSEL_LARGE_MEMORY_API __attribute__((visibility("hidden")))
+#else
+#define TESSEL_LARGE_MEMORY_API
+#endif
 TESSEL_LARGE_MEMORY_API void *tesselAllocateLarge(std::size_t bytes);
 TESSEL_LARGE_MEMORY_API void tesselFreeLarge(void *memory, std::size_t bytes);

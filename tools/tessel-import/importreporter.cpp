@@ -10,7 +10,7 @@
 #include <QTextStream>
 
 ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
-                               const std::optional<PlotTarget> &plots, const QDir &inputsFolder,
+                               const std::optional<PlotTarget> &plots, const QString &inputsFolder,
                                const QString &timeZone)
     : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder)
 {

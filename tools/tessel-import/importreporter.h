@@ -4,7 +4,6 @@
 #include "report/batchoverview.h"
 #include "report/jsonreport.h"
 
-#include <QDir>
 #include <QString>
 
 #include <optional>
@@ -23,7 +22,7 @@ public:
     // Reports times as in the zone named; outputs go below the folders of the options at the
     // inputs' paths relative to inputsFolder.
     ImportReporter(QTextStream &out, const ToolOptions &options,
-                   const std::optional<PlotTarget> &plots, const QDir &inputsFolder,
+                   const std::optional<PlotTarget> &plots, const QString &inputsFolder,
                    const QString &timeZone);
 
     void report(const ImportResult &result);
@@ -37,7 +36,7 @@ private:
     QTextStream &out;
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
-    const QDir inputsFolder;
+    const QString inputsFolder;
     std::optional<JsonDocumentWriter> jsonDocument;
     BatchOverview overview;
     bool allImported = true;

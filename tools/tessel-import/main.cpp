@@ -1,8 +1,8 @@
 // tessel-import: a command-line host for the importer plug-ins. It loads them as the host
 // application does, imports files into the in-process data store and reports what arrived.
 #include "options/commandline.h"
-#include "options/timezone.h"
 #include "report/diagnostics.h"
+#include "terminal.h"
 #include "tool.h"
 
 #include <QCoreApplication>
@@ -43,11 +43,7 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // The importers read time stamps as local time: the zone is set before anything reads it and
-    // before any thread starts. An unknown name is left to the option parser to refuse.
-    const QByteArray zone = requestedTimeZone(argc, argv);
-    if (!zone.isEmpty() && isKnownTimeZone(QString::fromUtf8(zone)))
-        useTimeZone(zone);
+    setUpStandardStreams();
     const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     // The host application's identity: the importers' QSettings read the host's preferences.
     QCoreApplication::setOrganizationName(QStringLiteral("Tessel"));
@@ -55,7 +51,8 @@ int main(int argc, char *argv[])
 
     const ParsedOptions parsed = parseOptions(QCoreApplication::arguments());
     if (!parsed.answer.isEmpty()) {
-        std::fputs(qPrintable(parsed.answer), stdout);
+        const QByteArray answer = parsed.answer.toUtf8();
+        std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout);
         return ExitSuccess;
     }
     if (!parsed.options) {

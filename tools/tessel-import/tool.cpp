@@ -41,7 +41,7 @@ int runTool(const ToolOptions &options, QTextStream &out)
     const std::optional<ImporterPlugins> plugins = loadPlugins(options.pluginDir, &loadProblems);
     PreferenceOverrides preferences;
     QString error;
-    if (!preferences.apply(options.overrides, &error)) {
+    if (!preferences.apply(options.settingsFile, options.overrides, &error)) {
         printDiagnostic(error);
         return ExitFailure;
     }
@@ -109,7 +109,7 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     const QStringList files = filesToImport(paths, plugins, &problems);
     for (const QString &problem : qAsConst(problems))
         printDiagnostic(problem);
-    const QDir inputsFolder = commonFolder(files);
+    const QString inputsFolder = commonFolder(files);
     QString outputError;
     const std::optional<PlotTarget> plots =
         options.plotTarget.isEmpty()
@@ -123,8 +123,8 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     }
 
     ProgressBar bar;
-    ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse());
-    importFiles(plugins, files, options.jobs, &bar,
+    ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse(options.timeZone));
+    importFiles(plugins, files, options.jobs, timeZoneOfRun(options.timeZone), &bar,
                 [&reporter](const ImportResult &result) { reporter.report(result); });
     return reporter.finish(!problems.isEmpty());
 }

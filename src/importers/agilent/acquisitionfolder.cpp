@@ -198,10 +198,10 @@ std::optional<BatchLogEntry> entryNaming(const QVector<BatchLogEntry> &entries,
     return std::nullopt;
 }
 
-QDateTime batchLogCsvTime(const QString &text, const QString &dateFormat)
+QDateTime batchLogCsvTime(const QString &text, const FolderLookupInput &input)
 {
     const std::optional<QString> stamp = normaliseTimeStamp(text);
-    return stamp ? readLocalStamp(*stamp, dateFormat).time : QDateTime();
+    return stamp ? readLocalStamp(*stamp, input.dateFormat, input.zone).time : QDateTime();
 }
 
 // A batch's logs: Method/BatchLog.xml, written by newer instrument software, and BatchLog.csv.
@@ -229,7 +229,7 @@ BatchLogs batchLogsOf(const std::optional<QDir> &batch)
 }
 
 RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderName,
-                                 const QString &dateFormat)
+                                 const FolderLookupInput &input)
 {
     if (logs.xml) {
         if (const auto entry = entryNaming(logs.xml->entries, folderName))
@@ -241,7 +241,7 @@ RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderNam
     if (logs.csv) {
         if (const auto entry = entryNaming(logs.csv->entries, folderName))
             return {SampleRecord{logs.csv->file, entry->sampleName, entry->comment, QString(),
-                                 batchLogCsvTime(entry->acquired, dateFormat), entry->result},
+                                 batchLogCsvTime(entry->acquired, input), entry->result},
                     QString(), logs.csv->file};
     }
     return {std::nullopt,
@@ -252,7 +252,7 @@ RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderNam
 }
 
 RecordSearch findSampleRecord(const Places &places, const BatchLogs &logs,
-                              const QString &folderName, const QString &dateFormat)
+                              const QString &folderName, const FolderLookupInput &input)
 {
     const QString sampleInfo = sampleInfoFile(places);
     if (!sampleInfo.isEmpty())
@@ -262,7 +262,7 @@ RecordSearch findSampleRecord(const Places &places, const BatchLogs &logs,
     if (folderName.isEmpty())
         return {std::nullopt, QStringLiteral("the export's first line names no acquisition folder"),
                 QString()};
-    RecordSearch search = recordFromBatchLogs(logs, folderName, dateFormat);
+    RecordSearch search = recordFromBatchLogs(logs, folderName, input);
     if (search.record && !search.record->acquired.isValid())
         return {std::nullopt,
                 QStringLiteral("the entry of %1 for \"%2\" holds no readable time")
@@ -314,7 +314,7 @@ AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input)
     folder.batchLog = logs.xml ? logs.xml : logs.csv;
     folder.methodFile = methodFile(places);
     const RecordSearch search = findSampleRecord(
-        places, logs, acquisitionFolderName(QString::fromUtf8(input.firstLine)), input.dateFormat);
+        places, logs, acquisitionFolderName(QString::fromUtf8(input.firstLine)), input);
     folder.record = search.record;
     folder.sampleRecordFile = search.file;
     if (folder.methodFile.isEmpty())

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QStringList>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <optional>
@@ -43,6 +44,7 @@ struct FolderLookupInput
     QByteArray firstLine;
     QString labelField; // "Use Sample Name Field" or "Use Comment Field"
     QString dateFormat; // reads the local times of a batch's BatchLog.csv
+    QTimeZone zone;     // whose wall clock those times are
 };
 
 // The sample record of one acquisition: from its AcqData/sample_info.xml, or from its batch's
@@ -54,7 +56,8 @@ struct SampleRecord
     QString comment;
     QString instrumentName; // sample_info.xml only
     // The acquisition's start as an exact instant, in the source's own offset: UTC for
-    // sample_info.xml, the instrument's offset for BatchLog.xml, local time for BatchLog.csv.
+    // sample_info.xml, the instrument's offset for BatchLog.xml, the lookup's zone for
+    // BatchLog.csv.
     QDateTime acquired;
     QString result; // the batch log's verdict ("Pass"); empty for sample_info.xml
 };

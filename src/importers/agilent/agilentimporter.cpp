@@ -8,11 +8,13 @@
 #include "exportfile.h"
 #include "filelines.h"
 #include "stampreading.h"
+#include "timezonenames.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QMetaMethod>
+#include <QTimeZone>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -27,6 +29,7 @@ namespace {
 const QString taskTitle = QStringLiteral("Agilent Importer");
 const char *const importReportProperty = "importReport";
 const char *const preferencesProperty = "preferences";
+const char *const timeZoneProperty = "timeZone";
 
 // The progress plan of every import: 10 once the file is open, 10 to 90 while the table is
 // read, 100 at the end.
@@ -73,11 +76,14 @@ QString warningOrigin(const Stage &stage)
     return QLatin1String(stage.signature);
 }
 
+// The debug entries' source path: this file's place in the project, without its extension,
+// whatever folder or compiler built it.
+const char sourcePath[] = "src/importers/agilent/agilentimporter";
+
 QString debugOrigin(const Stage &stage, int line)
 {
     return QStringLiteral("%1:%2 %3")
-        .arg(QLatin1String(__FILE__).chopped(4), QString::number(line),
-             QLatin1String(stage.function));
+        .arg(QLatin1String(sourcePath), QString::number(line), QLatin1String(stage.function));
 }
 
 QDateTime now()
@@ -85,14 +91,26 @@ QDateTime now()
     return QDateTime::currentDateTime();
 }
 
-// The date-time of a time column entry (seconds since the epoch), truncated to milliseconds;
-// invalid when the entry is not a number of representable milliseconds.
-QDateTime dateTimeOfSeconds(double seconds)
+// The date-time of a time column entry (seconds since the epoch) in the zone, truncated to
+// milliseconds; invalid when the entry is not a number of representable milliseconds.
+QDateTime dateTimeOfSeconds(double seconds, const QTimeZone &zone)
 {
     const double milliseconds = std::trunc(seconds * 1000.0);
     if (!(std::fabs(milliseconds) < 9.2e18))
         return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds));
+    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), zone);
+}
+
+// The zone that the "timeZone" property names, the computer's when it names none; none when the
+// zone is not known here. Reading in any other zone would give every time a wrong instant.
+std::optional<QTimeZone> zoneNamedBy(const QVariant &property)
+{
+    const int type = property.userType();
+    if (property.isValid() && type != QMetaType::QString && type != QMetaType::QByteArray)
+        return std::nullopt;
+    const QByteArray id = property.toByteArray();
+    const QTimeZone zone = id.isEmpty() ? QTimeZone::systemTimeZone() : timeZoneNamed(id);
+    return zone.isValid() ? std::optional<QTimeZone>(zone) : std::nullopt;
 }
 
 // An upper bound of the channels a channel header line names: its headings are separated by
@@ -132,6 +150,7 @@ enum class AgilentImporter::Failure {
     Open,              // the file cannot be opened
     Load,              // the file cannot be read or holds no usable table
     TimeLine,          // XML time without folder metadata, or an unknown time-line option
+    TimeZone,          // the host names a time zone that is not known
     ChannelHeader,     // the channel header is not recognised
     StampMissing,      // no header line for the time-line option
     StampUnrecognised, // the line holds no date and time
@@ -157,11 +176,12 @@ const FailureExit &failureExit(int failure)
         {nullptr, ErrorSignal::None, "Couldn't load data. Check messages.", true},
         {&importStage, ErrorSignal::None, "File load error. See messages for details.", false},
         {&importStage, ErrorSignal::None, "Timestamp error.", false},
+        {&importStage, ErrorSignal::Warning, "Time zone error. See messages for details.", false},
         {&importStage, ErrorSignal::None, "Channel header error. See messages for details.", false},
         {&stampStage, ErrorSignal::Message, "Time stamp error. See messages for details.", false},
         {&stampStage, ErrorSignal::Warning, "Time stamp error. See messages for details.", false},
         {&stampStage, ErrorSignal::Warning, "A problem occurred. Check messages.", false}};
-    static_assert(sizeof exits / sizeof *exits == 7, "one exit for each failure");
+    static_assert(sizeof exits / sizeof *exits == 8, "one exit for each failure");
     return exits[failure];
 }
 
@@ -170,6 +190,7 @@ const FailureExit &failureExit(int failure)
 // The working values of one import.
 struct AgilentImporter::ImportRun
 {
+    QTimeZone zone; // whose wall clock the stamps show, and in which times are given
     std::optional<FileLines> lines;
     quint64 fileSize = 0;
     std::unique_ptr<DataTable> table;
@@ -254,7 +275,7 @@ void AgilentImporter::runImport(bool addToSession)
 {
     ImportRun run;
     setProperty(importReportProperty, QVariantMap());
-    if (!readFile(run))
+    if (!takeTimeZone(run) || !readFile(run))
         return;
     reportNulByte(*run.lines);
     readIntensityUnit(run);
@@ -269,6 +290,25 @@ void AgilentImporter::runImport(bool addToSession)
     if (!takeChannels(run) || !readTable(run))
         return;
     handOff(run, addToSession);
+}
+
+// Read once per import: a host may change the property between imports.
+bool AgilentImporter::takeTimeZone(ImportRun &run)
+{
+    const QVariant named = property(timeZoneProperty);
+    const std::optional<QTimeZone> zone = zoneNamedBy(named);
+    if (!zone) {
+        const QString name = named.toString().isEmpty()
+                                 ? QString::fromUtf8(QTimeZone::systemTimeZoneId())
+                                 : named.toString();
+        fail(Failure::TimeZone,
+             QStringLiteral("Could not load the file \"%1\" because the time zone \"%2\" is not "
+                            "known: name a zone by its IANA id, such as \"Australia/Sydney\".")
+                 .arg(fileName, name));
+        return false;
+    }
+    run.zone = *zone;
+    return true;
 }
 
 bool AgilentImporter::readFile(ImportRun &run)
@@ -343,7 +383,7 @@ bool AgilentImporter::getXMLMetadata(ImportRun &run)
 {
     const QString labelField = run.preference(AgilentPreference::labelField);
     run.folder = lookUpAcquisitionFolder({fileName, firstLineForFolderCheck(*run.lines), labelField,
-                                          run.preference(AgilentPreference::dateFormat)});
+                                          run.preference(AgilentPreference::dateFormat), run.zone});
     const AcquisitionFolder &folder = run.folder;
     if (!folder.methodFile.isEmpty() && !folder.sampleRecordFile.isEmpty())
         TsLog().debugWithOrigin(QStringLiteral("Loading Agilent xml files\r%1\r%2")
@@ -376,7 +416,7 @@ bool AgilentImporter::getXMLMetadata(ImportRun &run)
         hasDataLine ? int(run.lines->line(firstDataLine).count(',')) : -1);
     sampleLabel = folder.sampleLabel;
     instrumentName = folder.instrumentName;
-    acquisitionTime = folder.record->acquired.toLocalTime();
+    acquisitionTime = folder.record->acquired.toTimeZone(run.zone);
     channelOrder = run.folderChannels.names;
     dwellTimes = run.folderChannels.properties.dwellTimes;
     massPairs = run.folderChannels.properties.massPairs;
@@ -411,7 +451,7 @@ QDateTime AgilentImporter::getDateTimeFromCSV(ImportRun &run)
     const QString &option = run.timeLineOption;
     const QString format = run.preference(AgilentPreference::dateFormat);
     const ExportStamp stamp =
-        readExportStamp(run.lines->content(), run.lines->separator(), option, format);
+        readExportStamp(run.lines->content(), run.lines->separator(), option, format, run.zone);
     switch (stamp.failure) {
     case ExportStamp::NoStampLine:
         fail(Failure::StampMissing, QStringLiteral("Could not load the file \"%1\" due to a "
@@ -436,10 +476,11 @@ QDateTime AgilentImporter::getDateTimeFromCSV(ImportRun &run)
     }
     if (stamp.reading.inClockChangeGap)
         TsLog().warningWithOrigin(
-            QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the local clock "
-                           "skips at its change to summer time; it is read as %3, the time the "
+            QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the clock of %3 "
+                           "skips at its change to summer time; it is read as %4, the time the "
                            "clock shows that much later.")
-                .arg(stamp.normalised, fileName, stamp.reading.time.toString(Qt::ISODate)),
+                .arg(stamp.normalised, fileName, QString::fromUtf8(run.zone.id()),
+                     stamp.reading.time.toString(Qt::ISODate)),
             warningOrigin(stampStage), now());
     run.stamp = stamp.normalised;
     return stamp.reading.time;
@@ -452,7 +493,8 @@ void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
     if (!run.folder.record || run.timeLineOption.contains(QLatin1String("XML")))
         return;
     const QString format = run.preference(AgilentPreference::dateFormat);
-    run.dayMonth = checkDayAndMonth(run.stamp, format, run.start, run.folder.record->acquired);
+    run.dayMonth =
+        checkDayAndMonth(run.stamp, format, run.start, run.folder.record->acquired, run.zone);
     if (!run.dayMonth)
         return;
     const DayMonthFinding &finding = *run.dayMonth;
@@ -504,7 +546,7 @@ void AgilentImporter::takeAcquisitionFolderChannels(ImportRun &run)
     if (!folder.sampleLabel.simplified().isEmpty())
         run.sampleName = folder.sampleLabel;
     if (run.timeLineOption.contains(QLatin1String("XML")))
-        run.start = folder.record->acquired.toLocalTime();
+        run.start = folder.record->acquired.toTimeZone(run.zone);
     run.channelNames = run.folderChannels.names;
     run.dwellTimes = run.folderChannels.properties.dwellTimes;
     run.massPairs = run.folderChannels.properties.massPairs;
@@ -553,7 +595,7 @@ bool AgilentImporter::readTable(ImportRun &run)
     if (rowsRead + 1 < countedRows)
         table.truncate(rowsRead + 1);
     writeTerminatingRow(table, run.channelNames, rowsRead);
-    run.end = dateTimeOfSeconds(table.time()[arma::uword(rowsRead)]);
+    run.end = dateTimeOfSeconds(table.time()[arma::uword(rowsRead)], run.zone);
     return true;
 }
 

@@ -17,7 +17,10 @@ using TesselPlugin::PluginInterface;
 //
 // Besides the host's signals it leaves two dynamic properties for hosts that want more: the
 // preferences it reads ("preferences": key, default, recognised values, meaning) and, after each
-// import, what it found and used ("importReport").
+// import, what it found and used ("importReport"). A host may set a third, "timeZone": the IANA
+// id (QString or QByteArray, "Australia/Sydney") of the zone whose wall clock the export's stamps
+// and the batch log's local times show, and in which the start and end are given; empty or unset,
+// the computer's zone. An id unknown here ends the import with a message, before the file is read.
 class AgilentImporter : public AbstractImporter, public PluginInterface
 {
     Q_OBJECT
@@ -41,6 +44,7 @@ private:
 
     // The stages of an import, in order; a stage that ends the import answers false.
     void runImport(bool addToSession);
+    bool takeTimeZone(ImportRun &run);
     bool readFile(ImportRun &run);
     void reportNulByte(const FileLines &lines);
     void readIntensityUnit(ImportRun &run);

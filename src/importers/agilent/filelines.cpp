@@ -6,7 +6,11 @@
 #include <system_error>
 #include <thread>
 
-#ifdef __SSE2__
+#include <QtAlgorithms>
+
+// Every x86-64 processor has SSE2; MSVC says so only through _M_X64.
+#if defined(__SSE2__) || defined(_M_X64)
+#define TESSEL_SSE2
 #include <emmintrin.h>
 #endif
 #ifdef Q_OS_UNIX
@@ -86,7 +90,7 @@ ContentScan scanContent(const char *data, qsizetype size, qsizetype first, qsize
     };
     qsizetype i = first;
     unsigned char bits = 0;
-#ifdef __SSE2__
+#ifdef TESSEL_SSE2
     const __m128i carriageReturn = _mm_set1_epi8('\r');
     __m128i allBits = _mm_setzero_si128();
     for (; i + 64 <= last; i += 64) {
@@ -99,7 +103,7 @@ ContentScan scanContent(const char *data, qsizetype size, qsizetype first, qsize
             controls |= quint64(quint16(_mm_movemask_epi8(low))) << (16 * part);
         }
         for (; controls != 0; controls &= controls - 1)
-            visit(i + __builtin_ctzll(controls));
+            visit(i + qsizetype(qCountTrailingZeroBits(controls)));
     }
     bits = _mm_movemask_epi8(allBits) != 0 ? 0x80 : 0;
 #endif

@@ -11,21 +11,28 @@ const qint64 maxZoneDifferenceMSecs = 14 * 3600 * 1000LL;
 const qint64 earliestStartMSecs = 30000000LL * 1000;
 } // namespace
 
-LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat)
+LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat, const QTimeZone &zone)
 {
+    // The host's reading answers in the process's local time; only its date and time count, as
+    // the wall clock of the zone. The process's own zone may be another, or misread (Windows).
     const QDateTime converted = AbstractImporter::convertTimeStamp(stamp, dateFormat);
-    if (converted.isValid() || !converted.date().isValid() || !converted.time().isValid())
-        return {converted, false};
-    // A local date-time that does not exist: the clock jumped over it. Read with the offset in
-    // force before the jump, it is the instant the clock shows that much later.
-    const int offsetBefore =
-        QDateTime(converted.date().addDays(-1), converted.time(), Qt::LocalTime).offsetFromUtc();
-    const QDateTime wallClockAsUtc(converted.date(), converted.time(), Qt::UTC);
-    return {wallClockAsUtc.addSecs(-offsetBefore).toLocalTime(), true};
+    const QDate date = converted.date();
+    const QTime time = converted.time();
+    if (!date.isValid() || !time.isValid())
+        return {};
+    const QDateTime inZone(date, time, zone);
+    if (inZone.isValid())
+        return {inZone, false};
+    // A wall-clock time that does not exist in the zone: the clock jumped over it. Read with the
+    // offset in force before the jump, it is the instant the clock shows that much later.
+    const int offsetBefore = QDateTime(date.addDays(-1), time, zone).offsetFromUtc();
+    const QDateTime wallClockAsUtc(date, time, Qt::UTC);
+    return {wallClockAsUtc.addSecs(-offsetBefore).toTimeZone(zone), true};
 }
 
 ExportStamp readExportStamp(const QByteArray &content, char separator,
-                            const QString &timeLineOption, const QString &dateFormat)
+                            const QString &timeLineOption, const QString &dateFormat,
+                            const QTimeZone &zone)
 {
     ExportStamp stamp;
     const std::optional<QString> text = findStampText(content, separator, timeLineOption);
@@ -40,7 +47,7 @@ ExportStamp readExportStamp(const QByteArray &content, char separator,
         return stamp;
     }
     stamp.normalised = *normalised;
-    stamp.reading = readLocalStamp(*normalised, dateFormat);
+    stamp.reading = readLocalStamp(*normalised, dateFormat, zone);
     const QDateTime &start = stamp.reading.time;
     if (!start.isValid() || start.toMSecsSinceEpoch() < earliestStartMSecs)
         stamp.failure = ExportStamp::Impossible;
@@ -67,13 +74,14 @@ QString formatWithDayAndMonthSwapped(const QString &dateFormat)
 
 std::optional<DayMonthFinding> checkDayAndMonth(const QString &stamp, const QString &dateFormat,
                                                 const QDateTime &start,
-                                                const QDateTime &acquisitionInstant)
+                                                const QDateTime &acquisitionInstant,
+                                                const QTimeZone &zone)
 {
     if (!start.isValid() || !acquisitionInstant.isValid() ||
         qAbs(start.msecsTo(acquisitionInstant)) <= maxZoneDifferenceMSecs)
         return std::nullopt;
     const QString swappedFormat = formatWithDayAndMonthSwapped(dateFormat);
-    const QDateTime swapped = readLocalStamp(stamp, swappedFormat).time;
+    const QDateTime swapped = readLocalStamp(stamp, swappedFormat, zone).time;
     if (!swapped.isValid() || qAbs(swapped.msecsTo(acquisitionInstant)) > maxZoneDifferenceMSecs)
         return std::nullopt;
     return DayMonthFinding{start, swapped, acquisitionInstant, dateFormat, swappedFormat};

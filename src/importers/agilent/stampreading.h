@@ -2,18 +2,19 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QTimeZone>
 
 #include <optional>
 
-// A normalised stamp read as the computer's local time under a date-format preference.
+// A normalised stamp read under a date-format preference as the wall clock of a zone shows it.
 struct LocalReading
 {
-    QDateTime time; // invalid when the stamp does not fit the format
+    QDateTime time; // in the zone; invalid when the stamp does not fit the format
     // The stamp names a wall-clock time that the spring clock change skips; time is then the
     // instant the clock shows after the change, one gap length later.
     bool inClockChangeGap = false;
 };
-LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat);
+LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat, const QTimeZone &zone);
 
 // The export's start time as the header line that the time-line option names gives it, or why
 // it gives none.
@@ -31,7 +32,8 @@ struct ExportStamp
     LocalReading reading;
 };
 ExportStamp readExportStamp(const QByteArray &content, char separator,
-                            const QString &timeLineOption, const QString &dateFormat);
+                            const QString &timeLineOption, const QString &dateFormat,
+                            const QTimeZone &zone);
 
 // "dd MM yyyy hh mm ss" -> "MM dd yyyy hh mm ss"; the format unchanged when it lacks either.
 QString formatWithDayAndMonthSwapped(const QString &dateFormat);
@@ -52,4 +54,5 @@ struct DayMonthFinding
 // read day-first, or the other way round.
 std::optional<DayMonthFinding> checkDayAndMonth(const QString &stamp, const QString &dateFormat,
                                                 const QDateTime &start,
-                                                const QDateTime &acquisitionInstant);
+                                                const QDateTime &acquisitionInstant,
+                                                const QTimeZone &zone);

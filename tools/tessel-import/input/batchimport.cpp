@@ -17,15 +17,16 @@ void reportAndForget(const ResultHandler &report, const ImportResult &result)
     Session()->data()->forgetFile(result.file);
 }
 
-void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, ProgressBar *bar,
-                    const ResultHandler &report)
+void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, const QTimeZone &zone,
+                    ProgressBar *bar, const ResultHandler &report)
 {
     for (const QString &file : files) {
         const QString name = QFileInfo(file).fileName();
         bar->show(0.0, name);
         bar->resume();
-        const ImportResult result = importFile(
-            plugins, file, [bar, &name](double percent) { bar->show(percent / 100.0, name); });
+        const ImportResult result = importFile(plugins, file, zone, [bar, &name](double percent) {
+            bar->show(percent / 100.0, name);
+        });
         bar->pause();
         reportAndForget(report, result);
     }
@@ -38,8 +39,8 @@ class ConcurrentImports
 {
 public:
     ConcurrentImports(const ImporterPlugins &plugins, const QStringList &files, int jobs,
-                      ProgressBar *bar)
-        : plugins(plugins), files(files), results(files.size()), bar(bar)
+                      const QTimeZone &zone, ProgressBar *bar)
+        : plugins(plugins), files(files), zone(zone), results(files.size()), bar(bar)
     {
         pool.setMaxThreadCount(jobs);
     }
@@ -49,7 +50,7 @@ public:
         if (index >= files.size())
             return;
         pool.start(QRunnable::create(
-            [this, index] { finish(index, importFile(plugins, files.at(index), {})); }));
+            [this, index] { finish(index, importFile(plugins, files.at(index), zone, {})); }));
     }
 
     ImportResult take(int index)
@@ -75,6 +76,7 @@ private:
 
     const ImporterPlugins &plugins;
     const QStringList files;
+    const QTimeZone zone;
     QVector<std::optional<ImportResult>> results;
     ProgressBar *bar;
     int finished = 0;
@@ -86,14 +88,14 @@ private:
 } // namespace
 
 void importFiles(const ImporterPlugins &plugins, const QStringList &files, int jobs,
-                 ProgressBar *bar, const ResultHandler &report)
+                 const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report)
 {
     jobs = qMin(jobs, files.size());
     if (jobs <= 1) {
-        importOneByOne(plugins, files, bar, report);
+        importOneByOne(plugins, files, zone, bar, report);
         return;
     }
-    ConcurrentImports imports(plugins, files, jobs, bar);
+    ConcurrentImports imports(plugins, files, jobs, zone, bar);
     const int window = 2 * jobs;
     for (int i = 0; i < window; ++i)
         imports.start(i);

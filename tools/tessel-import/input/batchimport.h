@@ -11,10 +11,10 @@ class ProgressBar;
 
 using ResultHandler = std::function<void(const ImportResult &)>;
 
-// Imports the files, one fresh importer per file, and hands each result to report on the
-// calling thread in input order; then lets the data store forget the file, so that a batch
-// holds the data of no file it has reported. With more than one job the imports run on worker
-// threads and the progress bar counts finished files; otherwise it follows each file's own
-// progress.
+// Imports the files, one fresh importer per file reading local times in the zone, and hands
+// each result to report on the calling thread in input order; then lets the data store forget the
+// file, so that a batch holds the data of no file it has reported. With more than one job the
+// imports run on worker threads and the progress bar counts finished files; otherwise it follows
+// each file's own progress.
 void importFiles(const ImporterPlugins &plugins, const QStringList &files, int jobs,
-                 ProgressBar *bar, const ResultHandler &report);
+                 const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report);

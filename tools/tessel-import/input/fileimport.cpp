@@ -167,15 +167,17 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
 
 } // namespace
 
-ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
+ImportResult importFile(const ImporterPlugins &plugins, const QString &path, const QTimeZone &zone,
                         const ProgressCallback &progress)
 {
     const LogCollector collector;
     ImportResult result;
     result.file = path;
+    result.timeZone = zone;
     const RecognisingImporter recognising = plugins.recognise(path);
     if (recognising.importer != nullptr) {
         result.importer = recognising.className;
+        recognising.importer->setProperty("timeZone", zone.id());
         Announced announced;
         listen(recognising.importer.get(), &announced, &result, progress);
         recognising.importer->importData(true);

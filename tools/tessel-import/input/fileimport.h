@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QTimeZone>
 #include <QVector>
 
 #include <functional>
@@ -85,6 +86,8 @@ struct ImportResult
     int fileRecords = 0;
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;
+    // The zone the importer was asked to read local times in; the reports show times in it.
+    QTimeZone timeZone = QTimeZone::systemTimeZone();
 };
 
 // The data rows of a table: the importers hand the host one closing row more (the last time plus
@@ -97,7 +100,7 @@ inline int dataRowsOf(int rowCount)
 using ProgressCallback = std::function<void(double percent)>;
 
 // Imports one file into the session's data store with a fresh importer of the first plug-in
-// that recognises it, on the calling thread. progress, when set, receives the importer's
-// progress signals.
-ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
+// that recognises it, on the calling thread, the importer told to read local times in the zone
+// (its "timeZone" property). progress, when set, receives the importer's progress signals.
+ImportResult importFile(const ImporterPlugins &plugins, const QString &path, const QTimeZone &zone,
                         const ProgressCallback &progress);

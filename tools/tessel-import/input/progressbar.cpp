@@ -3,18 +3,17 @@
 #include <QtGlobal>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 const int barWidth = 30;
 const int labelWidth = 40;
 } // namespace
 
-ProgressBar::ProgressBar() : enabled(isatty(STDERR_FILENO) != 0) {}
+ProgressBar::ProgressBar() : terminal(stderrTerminal()) {}
 
 void ProgressBar::show(double fraction, const QString &newLabel)
 {
-    if (!enabled)
+    if (!terminal.present)
         return;
     const int newPermille = qBound(0, qRound(fraction * 1000.0), 1000);
     QMutexLocker lock(&mutex);
@@ -28,20 +27,19 @@ void ProgressBar::show(double fraction, const QString &newLabel)
 
 void ProgressBar::pause()
 {
-    if (!enabled)
+    if (!terminal.present)
         return;
     QMutexLocker lock(&mutex);
     paused = true;
-    if (visible) {
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
-        visible = false;
+    if (drawnWidth > 0) {
+        write(clearLineText(terminal, drawnWidth));
+        drawnWidth = 0;
     }
 }
 
 void ProgressBar::resume()
 {
-    if (!enabled)
+    if (!terminal.present)
         return;
     QMutexLocker lock(&mutex);
     paused = false;
@@ -56,8 +54,15 @@ void ProgressBar::draw()
         QString(filled, QLatin1Char('#')) + QString(barWidth - filled, QLatin1Char(' '));
     const QString shownLabel =
         label.size() > labelWidth ? QStringLiteral("...") + label.right(labelWidth - 3) : label;
-    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", qPrintable(bar), permille / 10,
-                 qPrintable(shownLabel));
+    const QString line = QLatin1Char('[') + bar + QStringLiteral("] ") +
+                         QString::number(permille / 10).rightJustified(3) + QStringLiteral("% ") +
+                         shownLabel;
+    write(clearLineText(terminal, drawnWidth) + line.toUtf8());
+    drawnWidth = int(line.size());
+}
+
+void ProgressBar::write(const QByteArray &text)
+{
+    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
     std::fflush(stderr);
-    visible = true;
 }

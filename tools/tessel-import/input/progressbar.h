@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal.h"
+
 #include <QMutex>
 #include <QString>
 
@@ -17,11 +19,12 @@ public:
 
 private:
     void draw();
+    static void write(const QByteArray &text);
 
-    const bool enabled;
+    const Terminal terminal;
     QMutex mutex;
     bool paused = false;
-    bool visible = false;
+    int drawnWidth = 0; // of the bar's line on screen; 0: none
     int permille = -1;
     QString label;
 };

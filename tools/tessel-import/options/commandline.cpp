@@ -8,6 +8,15 @@
 
 namespace {
 
+// Where the host application keeps its preferences.
+#ifdef Q_OS_WIN
+const QString hostSettingsPlace =
+    QStringLiteral("the registry key HKEY_CURRENT_USER\\Software\\Tessel\\Tessel");
+#else
+const QString hostSettingsPlace =
+    QStringLiteral("~/.config/Tessel/Tessel.conf ($XDG_CONFIG_HOME/Tessel/Tessel.conf)");
+#endif
+
 // Smaller pictures leave no room for the axis labels and the legend; a larger one would take
 // more than 400 MB of memory while it is drawn.
 const QSize smallestPlot(400, 300);
@@ -38,9 +47,14 @@ struct OptionSet
         QStringLiteral("dir")};
     QCommandLineOption timeZone{
         QStringLiteral("timezone"),
-        QStringLiteral("Read and show times as if the computer were in <zone>, a name such as "
-                       "Australia/Sydney, or UTC (default: the computer's zone)."),
+        QStringLiteral("Read and show times in <zone>, an IANA name such as Australia/Sydney, "
+                       "or UTC (default: the computer's zone)."),
         QStringLiteral("zone")};
+    QCommandLineOption settings{
+        QStringLiteral("settings"),
+        QStringLiteral("Read the preferences from <file>, an INI file such as [General] "
+                       "importMachineName=ICP-MS 1, instead of the host application's settings."),
+        QStringLiteral("file")};
     QCommandLineOption set{QStringLiteral("set"),
                            QStringLiteral("Override a preference for this run (repeatable)."),
                            QStringLiteral("key=value")};
@@ -75,8 +89,8 @@ struct OptionSet
     void addTo(QCommandLineParser &parser) const
     {
         parser.addOptions({help, version, listImporters, detect, showSettings, pluginDir, json,
-                           exportDir, timeZone, set, jobs, plot, plotSize, plotFormat, channels,
-                           linear});
+                           exportDir, timeZone, settings, set, jobs, plot, plotSize, plotFormat,
+                           channels, linear});
         parser.addPositionalArgument(
             QStringLiteral("paths"),
             QStringLiteral("Files or folders to import (default: the bundled example); with "
@@ -249,8 +263,9 @@ ParsedOptions parseOptions(const QStringList &arguments)
                        "what each import handed to the data store.\n\n"
                        "The keys of the --json report are described in README.md, section "
                        "\"The JSON report\" (installed as %1/README.md). Preferences are read "
-                       "from ~/.config/Tessel/Tessel.conf ($XDG_CONFIG_HOME/Tessel/Tessel.conf).")
-            .arg(QStringLiteral(TESSEL_INSTALLED_DOC_DIR)));
+                       "from %2 unless --settings names a file; --set and --settings never "
+                       "change them.")
+            .arg(QStringLiteral(TESSEL_INSTALLED_DOC_DIR), hostSettingsPlace));
     const OptionSet set;
     set.addTo(parser);
 
@@ -280,25 +295,10 @@ ParsedOptions parseOptions(const QStringList &arguments)
     options.pluginDir = parser.value(set.pluginDir);
     options.json = parser.isSet(set.json);
     options.exportDir = parser.value(set.exportDir);
+    options.settingsFile = parser.value(set.settings);
     if (checkNoDash(options, &parsed.usageError) && checkPathCount(options, &parsed.usageError))
         parsed.options = options;
     return parsed;
-}
-
-QByteArray requestedTimeZone(int argc, char *argv[])
-{
-    QByteArray zone;
-    const QLatin1String option("--timezone");
-    for (int i = 1; i < argc; ++i) {
-        const QLatin1String argument(argv[i]);
-        if (argument == QLatin1String("--"))
-            break;
-        if (argument == option && i + 1 < argc)
-            zone = argv[++i];
-        else if (argument.startsWith(option + QLatin1Char('=')))
-            zone = argument.mid(option.size() + 1).data();
-    }
-    return zone;
 }
 
 bool picturesRequested(int argc, char *argv[])

@@ -16,6 +16,7 @@ struct ToolOptions
     QString pluginDir;
     bool json = false;
     QString exportDir;
+    QString settingsFile; // --settings: preferences from this INI file; empty: the host's
     QHash<QString, QString> overrides;
     int jobs = 1;
     QString plotTarget; // --plot: a picture file, or a folder for one picture per file
@@ -41,7 +42,3 @@ ParsedOptions parseOptions(const QStringList &arguments);
 // Whether the command line asks for pictures, which need a GUI application object; looked up
 // before any application object exists.
 bool picturesRequested(int argc, char *argv[]);
-
-// The zone --timezone names (the last one given), looked up before the application object and
-// any thread exist; empty when none is named.
-QByteArray requestedTimeZone(int argc, char *argv[]);

@@ -1,10 +1,10 @@
 #include "options/preferences.h"
 
+#include "settingsstore.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTextStream>
 #include <QVariantMap>
 
@@ -12,14 +12,13 @@
 
 namespace {
 
-// The user's settings files of this application, relative to the user's configuration folder:
-// the application's own file and the organisation-wide one it falls back to.
-QStringList userSettingsFiles()
+// The host application's own settings, as a default-constructed QSettings reads them before the
+// store moves: its user file or key, falling back to the organisation's and the system's.
+std::unique_ptr<QSettings> hostSettings()
 {
-    const QString organisation = QCoreApplication::organizationName();
-    return {organisation + QLatin1Char('/') + QCoreApplication::applicationName() +
-                QStringLiteral(".conf"),
-            organisation + QStringLiteral(".conf")};
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QCoreApplication::organizationName(),
+                                       QCoreApplication::applicationName());
 }
 
 } // namespace
@@ -38,82 +37,70 @@ QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property)
     return declarations;
 }
 
-bool PreferenceOverrides::apply(const QHash<QString, QString> &overrides, QString *error)
+bool PreferenceOverrides::apply(const QString &file, const QHash<QString, QString> &overrides,
+                                QString *error)
 {
+    settingsFile = file;
     values = overrides;
-    if (overrides.isEmpty())
+    if (overrides.isEmpty() && file.isEmpty())
         return true;
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        *error = QStringLiteral("--settings %1: no such file").arg(file);
+        return false;
+    }
+    const std::unique_ptr<QSettings> source =
+        file.isEmpty() ? hostSettings() : std::make_unique<QSettings>(file, QSettings::IniFormat);
+    if (source->status() != QSettings::NoError) {
+        *error = QStringLiteral("--settings %1: not a readable INI file").arg(file);
+        return false;
+    }
     copyFolder = std::make_unique<QTemporaryDir>();
-    userConfigFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (!copyFolder->isValid()) {
         *error = QStringLiteral("cannot create a temporary folder for the settings: %1")
                      .arg(copyFolder->errorString());
         return false;
     }
-    if (!copyUserFiles(error))
-        return false;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, copyFolder->path());
-    return writeOverrides(error);
+    moveSettingsStore(copyFolder->path());
+    return writeCopy(*source, error);
 }
 
-bool PreferenceOverrides::copyUserFiles(QString *error) const
-{
-    const QDir source(userConfigFolder);
-    const QDir target(copyFolder->path());
-    for (const QString &file : userSettingsFiles()) {
-        if (!source.exists(file))
-            continue;
-        const QString copy = target.filePath(file);
-        if (!target.mkpath(QFileInfo(copy).path()) || !QFile::copy(source.filePath(file), copy) ||
-            !QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner)) {
-            *error = QStringLiteral("cannot copy %1 to %2").arg(source.filePath(file), copy);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool PreferenceOverrides::writeOverrides(QString *error) const
+bool PreferenceOverrides::writeCopy(const QSettings &source, QString *error) const
 {
     QSettings settings;
-    // Never write the user's own file, whatever the platform makes of the redirection.
+    // Never write the user's own store, whatever the platform makes of the move.
     if (!settings.fileName().startsWith(copyFolder->path() + QLatin1Char('/'))) {
         *error = QStringLiteral("the settings store did not move to the temporary copy (%1)")
                      .arg(settings.fileName());
         return false;
     }
+    for (const QString &key : source.allKeys())
+        settings.setValue(key, source.value(key));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         settings.setValue(it.key(), it.value());
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return true;
-    *error = QStringLiteral("cannot write the overrides to %1").arg(settings.fileName());
+    *error = QStringLiteral("cannot write the preferences to %1").arg(settings.fileName());
     return false;
-}
-
-QString PreferenceOverrides::originalPath(const QString &settingsFile) const
-{
-    if (copyFolder == nullptr)
-        return settingsFile;
-    const QString copyPrefix = copyFolder->path() + QLatin1Char('/');
-    if (!settingsFile.startsWith(copyPrefix))
-        return settingsFile;
-    return QDir(userConfigFolder).filePath(settingsFile.mid(copyPrefix.size()));
 }
 
 QString PreferenceOverrides::origin(const QString &key) const
 {
     if (values.contains(key))
         return QStringLiteral("--set");
+    if (!settingsFile.isEmpty())
+        return QSettings(settingsFile, QSettings::IniFormat).contains(key)
+                   ? settingsFile
+                   : QStringLiteral("default");
     const QString organisation = QCoreApplication::organizationName();
     const QString application = QCoreApplication::applicationName();
-    // The files in the order a default-constructed QSettings consults them.
+    // The places in the order the host's settings consult them.
     for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
         for (const QString &name : {application, QString()}) {
-            QSettings file(scope, organisation, name);
-            file.setFallbacksEnabled(false);
-            if (file.contains(key))
-                return originalPath(file.fileName());
+            QSettings place(QSettings::NativeFormat, scope, organisation, name);
+            place.setFallbacksEnabled(false);
+            if (place.contains(key))
+                return place.fileName();
         }
     }
     return QStringLiteral("default");

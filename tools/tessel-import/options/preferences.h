@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QSettings;
 class QTextStream;
 
 // A preference as an importer declares it: its key, its default, the values it recognises
@@ -25,20 +26,23 @@ struct PreferenceDeclaration
 // "key", "default", "values" and "meaning". Entries without a key are left out.
 QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property);
 
-// Lets one run override preferences without writing the user's settings: the application's
-// settings store is redirected to a temporary copy of the user's files that holds the overrides.
+// Lets one run read its preferences from a file of its own and override some, never writing the
+// host's settings store: the application's store moves to a temporary INI file that holds the
+// values of the source (the named file, or the user's and the system's settings) and the
+// overrides. With neither, the run reads the host's store as the application does.
 class PreferenceOverrides
 {
 public:
     // Must run before any QSettings object exists, so that every default-constructed QSettings
     // of the run, the plug-ins' included, reads the copy.
-    bool apply(const QHash<QString, QString> &overrides, QString *error);
+    bool apply(const QString &settingsFile, const QHash<QString, QString> &overrides,
+               QString *error);
 
     // The overridden keys that none of the declarations names, sorted.
     QStringList undeclaredKeys(const QVector<PreferenceDeclaration> &declared) const;
 
-    // Where the effective value of a key comes from: "--set", the user's or the system's
-    // settings file that holds it, or "default".
+    // Where the effective value of a key comes from: "--set", the settings file, the user's or
+    // the system's settings (a file, or a registry key on Windows) that holds it, or "default".
     QString origin(const QString &key) const;
 
     // The effective value of every declared key, in declaration order, then of every key that
@@ -46,11 +50,9 @@ public:
     void writeReport(const QVector<PreferenceDeclaration> &declared, QTextStream &out) const;
 
 private:
-    bool copyUserFiles(QString *error) const;
-    bool writeOverrides(QString *error) const;
-    QString originalPath(const QString &settingsFile) const;
+    bool writeCopy(const QSettings &source, QString *error) const;
 
-    QString userConfigFolder;
+    QString settingsFile;
     std::unique_ptr<QTemporaryDir> copyFolder;
     QHash<QString, QString> values;
 };

@@ -1,38 +1,25 @@
 #include "options/timezone.h"
 
-#include <QFileInfo>
+#include "timezonenames.h"
+
 #include <QRegularExpression>
-#include <QTimeZone>
-
-#include <ctime>
-
-namespace {
-
-// Where the C library and Qt both read a zone named in TZ.
-const char zoneDatabase[] = "/usr/share/zoneinfo/";
-
-} // namespace
 
 bool isKnownTimeZone(const QString &name)
 {
+    // A region and place, or a single name of letters ("UTC", "Japan"). Qt would also take its
+    // offset names ("UTC+05:00") and POSIX rules ("XYZ3", three hours west of UTC): neither names
+    // a zone of the database, and a rule reads the opposite way to an offset name.
     static const QRegularExpression zoneName(
-        QStringLiteral("^[A-Za-z][A-Za-z0-9_+-]*(/[A-Za-z0-9_+-]+)*$"));
-    if (name == QLatin1String("UTC"))
-        return true;
-    // A name outside the database would be read as a POSIX rule ("XYZ3"), and Qt's offset names
-    // ("UTC+05:00") mean the opposite offset to the C library.
-    return zoneName.match(name).hasMatch() &&
-           QFileInfo(QLatin1String(zoneDatabase) + name).isFile() &&
-           QTimeZone(name.toUtf8()).isValid();
+        QStringLiteral("^([A-Za-z][A-Za-z_+-]*|[A-Za-z][A-Za-z0-9_+-]*(/[A-Za-z0-9_+-]+)+)$"));
+    return zoneName.match(name).hasMatch() && timeZoneNamed(name.toUtf8()).isValid();
 }
 
-void useTimeZone(const QByteArray &name)
+QTimeZone timeZoneOfRun(const QString &named)
 {
-    qputenv("TZ", name);
-    tzset();
+    return named.isEmpty() ? QTimeZone::systemTimeZone() : timeZoneNamed(named.toUtf8());
 }
 
-QString timeZoneInUse()
+QString timeZoneInUse(const QString &named)
 {
-    return QString::fromUtf8(QTimeZone::systemTimeZoneId());
+    return named.isEmpty() ? QString::fromUtf8(QTimeZone::systemTimeZoneId()) : named;
 }

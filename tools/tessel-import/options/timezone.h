@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <QTimeZone>
 
-// Whether --timezone accepts the name: UTC, or a zone of the system's time-zone database
-// ("Australia/Sydney").
+// Whether --timezone accepts the name: an IANA zone id that Qt knows here ("Australia/Sydney",
+// "UTC").
 bool isKnownTimeZone(const QString &name);
 
-// Makes the zone the process's local time, for the C library and Qt alike. Must run before any
-// thread starts: the C library reads the zone without a lock.
-void useTimeZone(const QByteArray &name);
+// The zone a run reads and shows times in: the one named, else (empty) the computer's.
+QTimeZone timeZoneOfRun(const QString &named);
 
-// The zone the process reads and shows local times in.
-QString timeZoneInUse();
+// The zone's name as the reports give it: the one named, else the computer's zone id.
+QString timeZoneInUse(const QString &named);

@@ -86,7 +86,7 @@ QString tickText(double value, double step)
     if (std::abs(value) < 1e6)
         return QString::number(value, 'f', tickDecimals(step));
     const int exponent = int(std::floor(std::log10(std::abs(value))));
-    return QString::number(value / std::pow(10.0, exponent), 'g', 3) + QLatin1Char('e') +
+    return QString::number(value / powerOfTen(exponent), 'g', 3) + QLatin1Char('e') +
            QString::number(exponent);
 }
 
@@ -94,12 +94,18 @@ double tickStep(double extent, int wanted)
 {
     if (!(extent > 0.0) || wanted < 1)
         return 1.0;
-    const double power = std::pow(10.0, std::floor(std::log10(extent / wanted)));
+    const double power = powerOfTen(int(std::floor(std::log10(extent / wanted))));
     for (const double factor : {1.0, 2.0, 5.0}) {
         if (extent / (factor * power) <= wanted)
             return factor * power;
     }
     return 10.0 * power;
+}
+
+double powerOfTen(int exponent)
+{
+    // Powers of ten up to 10^22 are exact doubles, and one division rounds correctly.
+    return exponent >= 0 ? std::pow(10.0, exponent) : 1.0 / std::pow(10.0, -exponent);
 }
 
 int tickDecimals(double step)

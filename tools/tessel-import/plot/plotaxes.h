@@ -37,6 +37,10 @@ QString tickText(double value, double step);
 // ten, chosen so that there are at most `wanted` steps.
 double tickStep(double extent, int wanted);
 
+// 10 to a whole power, correctly rounded on every system (some run-times' pow() is a unit in the
+// last place off for negative powers, which moves ticks and their labels).
+double powerOfTen(int exponent);
+
 // The decimals that tell the ticks of a step apart (0 for steps of 1 and more).
 int tickDecimals(double step);
 

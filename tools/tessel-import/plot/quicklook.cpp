@@ -35,7 +35,7 @@ QString titleOf(const ImportResult &result)
     QStringList parts{result.sampleName.value_or(QString())};
     if (parts.first().isEmpty())
         parts.first() = QFileInfo(result.file).completeBaseName();
-    parts.append(isoTimeText(result.start));
+    parts.append(isoTimeText(result.start, result.timeZone));
     if (!result.machineName.isEmpty())
         parts.append(result.machineName);
     return parts.join(QStringLiteral(" \u2013 "));
@@ -80,13 +80,13 @@ bool writeSvg(const QuickLook &look, const QSize &size, QIODevice *device)
 
 } // namespace
 
-PlotTarget::PlotTarget(const QString &target, bool isFolder, const QDir &inputsFolder,
+PlotTarget::PlotTarget(const QString &target, bool isFolder, const QString &inputsFolder,
                        const PictureStyle &style)
     : target(target), isFolder(isFolder), inputsFolder(inputsFolder), pictureStyle(style)
 {}
 
 std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fileCount,
-                                              const QDir &inputsFolder, QString *error)
+                                              const QString &inputsFolder, QString *error)
 {
     const QString &out = options.plotTarget;
     const std::optional<PictureFormat> named = pictureFormatNamed(QFileInfo(out).suffix());
@@ -107,11 +107,11 @@ std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fi
     return PlotTarget(out, !isFile, inputsFolder, style);
 }
 
-QString PlotTarget::pathFor(const QString &inputFile) const
+QString PlotTarget::pathFor(const QString &inputFile, PathStyle style) const
 {
     if (!isFolder)
         return target;
-    return mirroredPath(target, inputsFolder, inputFile, suffixOf(pictureStyle.format));
+    return mirroredPath(target, inputsFolder, inputFile, suffixOf(pictureStyle.format), style);
 }
 
 QStringList missingChannels(const ImportResult &result, const QStringList &channels)

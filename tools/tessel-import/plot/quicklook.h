@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDir>
+#include "input/inputfiles.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -30,20 +31,20 @@ public:
     // None, with the reason in error, when the options contradict each other or name a single
     // picture for several files.
     static std::optional<PlotTarget> resolve(const ToolOptions &options, int fileCount,
-                                             const QDir &inputsFolder, QString *error);
+                                             const QString &inputsFolder, QString *error);
 
-    QString pathFor(const QString &inputFile) const;
+    QString pathFor(const QString &inputFile, PathStyle style = nativePathStyle) const;
     QString path() const { return target; }
     bool namesFolder() const { return isFolder; }
     const PictureStyle &style() const { return pictureStyle; }
 
 private:
-    PlotTarget(const QString &target, bool isFolder, const QDir &inputsFolder,
+    PlotTarget(const QString &target, bool isFolder, const QString &inputsFolder,
                const PictureStyle &style);
 
     QString target;
     bool isFolder;
-    QDir inputsFolder;
+    QString inputsFolder;
     PictureStyle pictureStyle;
 };
 

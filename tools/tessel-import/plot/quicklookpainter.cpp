@@ -197,7 +197,7 @@ void drawDecades(QPainter &painter, const Style &style, const QRectF &plot,
         painter.drawText(QPointF(right - powerWidth, baseline - 0.55 * labelMetrics.capHeight()),
                          power);
         for (int factor = 2; factor <= 9 && exponent < decades.highest; ++factor) {
-            const double minorY = mapping.y(factor * std::pow(10.0, exponent));
+            const double minorY = mapping.y(factor * powerOfTen(exponent));
             painter.drawLine(QPointF(plot.left() - style.tick / 2, minorY),
                              QPointF(plot.left(), minorY));
         }

@@ -91,10 +91,11 @@ QString secondsText(double seconds)
     return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
 }
 
-QStringList tableRow(const OverviewLine &line, const QDir &folder)
+// The file below the inputs' common folder, or its whole path when they have none.
+QStringList tableRow(const OverviewLine &line, const QString &folder)
 {
     const QString none = QStringLiteral("-");
-    return {folder.relativeFilePath(QFileInfo(line.file).absoluteFilePath()),
+    return {folder.isEmpty() ? absolutePath(line.file) : pathBelow(folder, line.file),
             line.sample.value_or(QString()).isEmpty() ? none : *line.sample,
             line.start.isValid() ? isoTimeText(line.start) : none,
             line.durationSeconds ? secondsText(*line.durationSeconds) : none,
@@ -139,7 +140,8 @@ QJsonObject lineToJson(const OverviewLine &line)
 
 void BatchOverview::add(const ImportResult &result)
 {
-    lines.append(OverviewLine{result.file, result.sampleName, result.start, result.durationSeconds,
+    lines.append(OverviewLine{result.file, result.sampleName,
+                              result.start.toTimeZone(result.timeZone), result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
                               statusOf(result)});
     const QString batch = batchFolderOf(result.file);
@@ -185,7 +187,7 @@ void BatchOverview::writeText(QTextStream &out) const
     QStringList files;
     for (const OverviewLine &line : lines)
         files.append(line.file);
-    const QDir folder = commonFolder(files);
+    const QString folder = commonFolder(files);
     QVector<QStringList> rows{{QStringLiteral("file"), QStringLiteral("sample"),
                                QStringLiteral("start"), QStringLiteral("duration"),
                                QStringLiteral("data rows"), QStringLiteral("channels"),
@@ -193,7 +195,9 @@ void BatchOverview::writeText(QTextStream &out) const
     for (const OverviewLine &line : inAcquisitionOrder())
         rows.append(tableRow(line, folder));
     const Totals totals = totalsOf(lines);
-    out << "Batch overview, in order of acquisition (files under " << folder.path() << "):\n";
+    out << "Batch overview, in order of acquisition"
+        << (folder.isEmpty() ? QString() : QStringLiteral(" (files under %1)").arg(folder))
+        << ":\n";
     writeTable(rows, {false, false, false, true, true, true, false}, out);
     out << "  Total: " << totals.files << " files (" << totals.ok << " ok, "
         << totals.files - totals.ok << " failed), " << totals.dataRowCount << " data rows, "

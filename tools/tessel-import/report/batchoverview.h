@@ -17,7 +17,7 @@ struct OverviewLine
 {
     QString file;
     std::optional<QString> sample;
-    QDateTime start;
+    QDateTime start; // in the zone the import was read in
     std::optional<double> durationSeconds;
     int rowCount = 0;
     int channelCount = 0;

@@ -2,26 +2,9 @@
 
 #include <cstdio>
 
-namespace {
-
-DiagnosticHandler &currentHandler()
-{
-    static DiagnosticHandler handler;
-    return handler;
-}
-
-} // namespace
-
 void printDiagnostic(const QString &text)
 {
-    if (currentHandler())
-        currentHandler()(text);
-    else
-        std::fprintf(stderr, "tessel-import: %s\n", text.toLocal8Bit().constData());
-}
-
-DiagnosticHandler installDiagnosticHandler(DiagnosticHandler handler)
-{
-    std::swap(handler, currentHandler());
-    return handler;
+    // UTF-8, as everything the tool writes: a Windows code page cannot hold every file name.
+    const QByteArray line = QByteArrayLiteral("tessel-import: ") + text.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }

@@ -72,19 +72,19 @@ QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> 
         {QStringLiteral("acquisitionResult"), textOrNullIfEmpty(folder->acquisitionResult)}};
 }
 
-QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning)
+QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning, const QTimeZone &zone)
 {
     if (!warning)
         return {};
     return {
         QJsonObject{{QStringLiteral("kind"), QStringLiteral("startTimeMismatch")},
                     {QStringLiteral("message"), warning->message},
-                    {QStringLiteral("exportStart"), isoTimeText(warning->exportStart)},
+                    {QStringLiteral("exportStart"), isoTimeText(warning->exportStart, zone)},
                     {QStringLiteral("acquisitionTime"), isoTimeText(warning->acquisitionInstant)},
                     {QStringLiteral("preference"), warning->preference},
                     {QStringLiteral("currentValue"), warning->dateFormat},
                     {QStringLiteral("suggestedValue"), warning->suggestedDateFormat},
-                    {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart)}}};
+                    {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart, zone)}}};
 }
 
 const char jsonDocumentStart[] = "{\n    \"files\": [\n";
@@ -126,8 +126,8 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("ok"), result.ok},
         {QStringLiteral("sampleName"), textOrNull(result.sampleName)},
         {QStringLiteral("machineName"), imported ? QJsonValue(result.machineName) : QJsonValue()},
-        {QStringLiteral("startTime"), timeOrNull(result.start)},
-        {QStringLiteral("endTime"), timeOrNull(result.end)},
+        {QStringLiteral("startTime"), timeOrNull(result.start.toTimeZone(result.timeZone))},
+        {QStringLiteral("endTime"), timeOrNull(result.end.toTimeZone(result.timeZone))},
         {QStringLiteral("startEpoch"), epochOrNull(result.start)},
         {QStringLiteral("endEpoch"), epochOrNull(result.end)},
         {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
@@ -141,5 +141,5 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
         {QStringLiteral("log"), logToJson(result.log)},
         {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)},
-        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning)}};
+        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning, result.timeZone)}};
 }

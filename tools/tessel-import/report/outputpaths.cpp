@@ -2,22 +2,18 @@
 
 #include "plot/quicklook.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
 namespace {
-
-QString absolute(const QString &path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
 
 QString folderProblem(const QString &option, const QString &folder)
 {
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
         return QStringLiteral("%1 %2: %2 is a file, not a folder").arg(option, folder);
-    const QString parent = QFileInfo(absolute(folder)).path();
+    const QString parent = QFileInfo(absolutePath(folder)).path();
     if (!info.exists() && !QFileInfo(parent).isDir())
         return QStringLiteral("%1 %2: the folder %3 does not exist").arg(option, folder, parent);
     return QString();
@@ -25,40 +21,43 @@ QString folderProblem(const QString &option, const QString &folder)
 
 } // namespace
 
-QString mirroredPath(const QString &folder, const QDir &inputsFolder, const QString &inputFile,
-                     const QString &suffix)
+QString mirroredPath(const QString &folder, const QString &inputsFolder, const QString &inputFile,
+                     const QString &suffix, PathStyle style)
 {
-    const QFileInfo input(absolute(inputFile));
-    const QString relativeFolder = inputsFolder.relativeFilePath(input.path());
-    return QDir::cleanPath(QDir(folder).filePath(relativeFolder + QLatin1Char('/') +
-                                                 input.completeBaseName() + suffix));
+    const QString below = pathBelow(inputsFolder, inputFile, style);
+    const int nameStart = below.lastIndexOf(QLatin1Char('/')) + 1;
+    const int suffixStart = below.lastIndexOf(QLatin1Char('.'));
+    const QString withoutSuffix = suffixStart < nameStart ? below : below.left(suffixStart);
+    return cleanedPath(folder + QLatin1Char('/') + withoutSuffix + suffix, style);
 }
 
 QString outputProblem(const QStringList &files, const QString &exportFolder,
-                      const QDir &inputsFolder, const std::optional<PlotTarget> &plots)
+                      const QString &inputsFolder, const std::optional<PlotTarget> &plots,
+                      PathStyle style)
 {
     QString problem = exportFolder.isEmpty()
                           ? QString()
                           : folderProblem(QStringLiteral("--export"), exportFolder);
     if (problem.isEmpty() && plots && plots->namesFolder())
         problem = folderProblem(QStringLiteral("--plot"), plots->path());
-    else if (problem.isEmpty() && plots && !QFileInfo(absolute(plots->path())).dir().exists())
+    else if (problem.isEmpty() && plots && !QFileInfo(absolutePath(plots->path())).dir().exists())
         problem = QStringLiteral("--plot %1: the folder %2 does not exist")
-                      .arg(plots->path(), QFileInfo(absolute(plots->path())).path());
+                      .arg(plots->path(), QFileInfo(absolutePath(plots->path())).path());
     if (!problem.isEmpty())
         return problem;
 
-    QHash<QString, QString> writtenBy; // output -> input
+    QHash<QString, QString> writtenBy; // output's key -> input
     for (const QString &file : files)
-        writtenBy.insert(absolute(file), QString());
+        writtenBy.insert(samePathKey(file, style), QString());
     for (const QString &file : files) {
         QStringList outputs;
         if (!exportFolder.isEmpty())
-            outputs.append(mirroredPath(exportFolder, inputsFolder, file, QStringLiteral(".csv")));
+            outputs.append(
+                mirroredPath(exportFolder, inputsFolder, file, QStringLiteral(".csv"), style));
         if (plots)
-            outputs.append(plots->pathFor(file));
+            outputs.append(plots->pathFor(file, style));
         for (const QString &output : qAsConst(outputs)) {
-            const auto earlier = writtenBy.constFind(absolute(output));
+            const auto earlier = writtenBy.constFind(samePathKey(output, style));
             if (earlier != writtenBy.constEnd())
                 return earlier->isEmpty()
                            ? QStringLiteral(
@@ -68,7 +67,7 @@ QString outputProblem(const QStringList &files, const QString &exportFolder,
                                  .arg(*earlier, file, output);
             if (QFileInfo(output).isDir())
                 return QStringLiteral("%1: the output %2 is a folder").arg(file, output);
-            writtenBy.insert(absolute(output), file);
+            writtenBy.insert(samePathKey(output, style), file);
         }
     }
     return QString();

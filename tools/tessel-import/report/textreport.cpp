@@ -68,8 +68,8 @@ void writeImport(const ImportResult &result, QTextStream &out)
 {
     out << "  Sample:     " << orNone(result.sampleName.value_or(QString())) << '\n'
         << "  Machine:    " << orNone(result.machineName) << '\n'
-        << "  Start:      " << timeText(result.start) << '\n'
-        << "  End:        " << timeText(result.end) << '\n'
+        << "  Start:      " << timeText(result.start.toTimeZone(result.timeZone)) << '\n'
+        << "  End:        " << timeText(result.end.toTimeZone(result.timeZone)) << '\n'
         << "  Duration:   "
         << (result.durationSeconds ? QStringLiteral("%1 s").arg(*result.durationSeconds)
                                    : QStringLiteral("(not announced)"))
