@@ -11,7 +11,6 @@
 #include <optional>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <windows.h>
 #else
 #include <sys/stat.h>
