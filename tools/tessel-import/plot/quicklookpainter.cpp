@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -20,6 +22,15 @@ const int paletteSize = int(sizeof palette / sizeof *palette);
 // dashes, dash-dot-dot.
 const QVector<QVector<qreal>> dashPatterns{{},           {6, 3},  {1, 2},
                                            {6, 2, 1, 2}, {14, 4}, {6, 2, 1, 2, 1, 2}};
+
+// The length of the longest dash pattern, in its units.
+double longestDashPattern()
+{
+    double longest = 0;
+    for (const QVector<qreal> &pattern : dashPatterns)
+        longest = std::max(longest, std::accumulate(pattern.begin(), pattern.end(), 0.0));
+    return longest;
+}
 
 const int tracePieceLength = 8; // points; see drawPolylineInPieces
 
@@ -52,8 +63,12 @@ struct Style
     const double margin = 18 * unit;
     const double gap = 8 * unit;
     const double tick = 8 * unit;
-    const double swatch = 34 * unit;
     const double traceWidth = std::max(1.0, unit); // thinner lines fade into the background
+    // A legend sample is thicker than its trace, and its dashes longer in proportion, so that the
+    // pattern shows; it is two of the longest patterns long.
+    const double legendWidth = std::max(3.0, 3 * unit);
+    const double legendDashUnit = 1.5 * traceWidth;
+    const double swatch = 2 * longestDashPattern() * legendDashUnit;
 };
 
 struct Layout
@@ -68,10 +83,18 @@ struct Layout
 };
 
 // The drawn channels' columns with the seconds since the start of the first and the last row.
+// Whether a log10 axis can show any value of the column: one lies above zero.
+bool hasPositiveValue(const Column &values)
+{
+    return std::any_of(values.begin(), values.end(),
+                       [](double value) { return value > 0 && std::isfinite(value); });
+}
+
 struct Traces
 {
     QVector<const Column *> columns;
-    QVector<int> indices; // each column's channel in the table
+    QVector<int> indices;  // each column's channel in the table
+    QVector<bool> onFloor; // no value above the floor of a log10 axis: drawn over the frame
     double startSeconds = 0;
     double extentSeconds = 1;
 };
@@ -86,6 +109,7 @@ Traces tracesOf(const QuickLook &look)
             continue;
         traces.columns.append(&column.value());
         traces.indices.append(index);
+        traces.onFloor.append(!look.linearAxis && !hasPositiveValue(column.value()));
     }
     const Column &time = data.time;
     if (time.is_empty() || !std::isfinite(time[0]))
@@ -127,15 +151,23 @@ double intensityLabelWidth(const Style &style, const IntensityAxis &axis)
     return widest;
 }
 
-// The drawn channels' names, with the masses of a mass-shifted (MS/MS) channel: "Ti48 (48→64)".
-QStringList legendNames(const RawInput &data, const QVector<int> &indices)
+// The drawn channels' names, with the masses of a mass-shifted (MS/MS) channel: "Ti48 (48→64)",
+// and a mark on a channel that lies on the floor of a log10 axis throughout ("all zero" when
+// every value is zero or missing, as the closing row's are).
+QStringList legendNames(const RawInput &data, const Traces &traces)
 {
     QStringList names;
-    for (const int i : indices) {
+    for (int t = 0; t < traces.indices.size(); ++t) {
+        const int i = traces.indices.at(t);
         names.append(data.channelNames.at(i));
         const MassPair masses = data.massPairs.value(i);
         if (masses.first != masses.second)
             names.last() += QStringLiteral(" (%1\u2192%2)").arg(masses.first, masses.second);
+        if (traces.onFloor.at(t))
+            names.last() += std::all_of(traces.columns.at(t)->begin(), traces.columns.at(t)->end(),
+                                        [](double value) { return !(value != 0); })
+                                ? QStringLiteral(" (all zero)")
+                                : QStringLiteral(" (none above zero)");
     }
     return names;
 }
@@ -281,14 +313,17 @@ void drawPolylineInPieces(QPainter &painter, QPen pen, const QPolygonF &line)
     }
 }
 
+// The traces that lie on the floor throughout, or the others.
 void drawTraces(QPainter &painter, const Style &style, const Traces &traces, const Column &time,
-                const PlotMapping &mapping)
+                const PlotMapping &mapping, bool onFloor)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
-    for (int i = 0; i < traces.columns.size(); ++i)
-        drawPolylineInPieces(
-            painter, channelPen(traces.indices.at(i), style.traceWidth, style.traceWidth),
-            decimatedTrace(time, *traces.columns.at(i), traces.startSeconds, mapping));
+    for (int i = 0; i < traces.columns.size(); ++i) {
+        if (traces.onFloor.at(i) == onFloor)
+            drawPolylineInPieces(
+                painter, channelPen(traces.indices.at(i), style.traceWidth, style.traceWidth),
+                decimatedTrace(time, *traces.columns.at(i), traces.startSeconds, mapping));
+    }
     painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
@@ -302,8 +337,7 @@ void drawLegend(QPainter &painter, const Style &style, const Layout &layout,
             layout.legend.left() + (channel % layout.legendColumns) * layout.legendEntryWidth;
         const double y =
             layout.legend.top() + (channel / layout.legendColumns + 0.5) * layout.legendRowHeight;
-        painter.setPen(
-            channelPen(indices.at(channel), std::max(3.0, 3 * style.unit), style.traceWidth));
+        painter.setPen(channelPen(indices.at(channel), style.legendWidth, style.legendDashUnit));
         painter.drawLine(QPointF(left, y), QPointF(left + style.swatch, y));
         painter.setPen(axisColour);
         painter.drawText(QPointF(left + style.swatch + style.gap, y + metrics.capHeight() / 2),
@@ -336,6 +370,8 @@ QPen channelPen(int channel, double width, double dashUnit)
     if (!dashes.isEmpty())
         pen.setDashPattern(dashes);
     pen.setJoinStyle(Qt::RoundJoin);
+    // Square caps would stretch every dash by the pen's width and close the gaps.
+    pen.setCapStyle(Qt::FlatCap);
     return pen;
 }
 
@@ -350,7 +386,7 @@ void paintQuickLook(QPainter &painter, const QSize &size, const QuickLook &look)
         axis.linear = linearRangeOf(traces.columns, wantedTicks);
     else
         axis.decades = decadeRangeOf(traces.columns);
-    const QStringList names = legendNames(*look.data, traces.indices);
+    const QStringList names = legendNames(*look.data, traces);
     const Layout layout = layoutFor(size, style, names, intensityLabelWidth(style, axis));
     const PlotMapping mapping = axis.decades
                                     ? PlotMapping(layout.plot, traces.extentSeconds, *axis.decades)
@@ -363,10 +399,11 @@ void paintQuickLook(QPainter &painter, const QSize &size, const QuickLook &look)
     else
         drawLinearTicks(painter, style, layout.plot, mapping, axis.linear);
     drawSeconds(painter, style, layout.plot, mapping, traces.extentSeconds);
-    drawTraces(painter, style, traces, look.data->time, mapping);
+    drawTraces(painter, style, traces, look.data->time, mapping, false);
     painter.setPen(QPen(axisColour, std::max(1.0, std::round(1.5 * style.unit))));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(layout.plot);
+    drawTraces(painter, style, traces, look.data->time, mapping, true);
     drawAxisTitles(painter, style, layout.plot, look.unit);
     drawLegend(painter, style, layout, names, traces.indices);
     drawTitles(painter, style, layout, look);
