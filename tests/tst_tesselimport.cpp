@@ -477,26 +477,30 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
 
     void pictures_data()
     {
-        // texts: in the SVG, split on '|'; "-": must be missing. The log axis labels decades
-        // (10 and its exponent), the linear one steps of 50; the time axis steps of 2 s.
-        addColumns<QString, QStringList, bool, QString>("picture", "channels", "linear", "texts");
-        QTest::newRow("png") << "S1.png" << QStringList() << false << "";
-        QTest::newRow("svg, log") << "S1.svg" << QStringList() << false
-                                  << "Ti48 (48\u219264)|Sr88|Time since start (s)|Intensity "
-                                     "(CPS)|10|1|-250";
-        QTest::newRow("svg, linear, Sr88")
-            << "S2.svg" << QStringList{"Sr88"} << true
-            << "Sr88|250|-1|-Ti48 (48\u219264)|S2.csv \u00b7 4 channels \u00b7 30 data rows "
+        // zero: a channel set to zero throughout; texts: in the SVG, split on '|'; "-": must be
+        // missing. The log axis labels decades (10 and its exponent), the linear one steps of
+        // 50; the time axis steps of 2 s. The subtitle counts the channels drawn.
+        addColumns<QString, QStringList, bool, QString, QString>("picture", "channels", "linear",
+                                                                 "zero", "texts");
+        QTest::newRow("png") << "S1.png" << QStringList() << false << "" << "";
+        QTest::newRow("svg, log, Mg24 all zero")
+            << "S1.svg" << QStringList() << false << "Mg24"
+            << "Ti48 (48\u219264)|Sr88|Mg24 (all zero)|-Al27 (all zero)|Time since start "
+               "(s)|Intensity (CPS)|10|1|-250|S1.csv \u00b7 4 channels \u00b7 30 data rows "
                "\u00b7 14.6 s";
+        QTest::newRow("svg, linear, Sr88, Mg24 zero")
+            << "S2.svg" << QStringList{"Sr88", "Mg24"} << true << "Mg24"
+            << "Sr88|Mg24|250|-1|-Ti48 (48\u219264)|S2.csv \u00b7 2 of 4 channels \u00b7 30 "
+               "data rows \u00b7 14.6 s";
     }
 
     // A PNG of the size asked for, in the palette's first colours, one a channel; an SVG with the
     // texts: the title (sample – start – machine, twice), the subtitle, legend and axis labels.
     void pictures()
     {
-        const auto [picture, channels, linear, texts] =
-            fetchColumns<QString, QStringList, bool, QString>("picture", "channels", "linear",
-                                                              "texts");
+        const auto [picture, channels, linear, zero, texts] =
+            fetchColumns<QString, QStringList, bool, QString, QString>("picture", "channels",
+                                                                       "linear", "zero", "texts");
         const QString name = picture.left(2);
         const QString csv = writeFile("pictures/" + name + ".csv",
                                       exportText(name.toUtf8(), "18/11/2020 14:24:29", "demo",
@@ -504,6 +508,11 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         ImportResult imported = importFile(*plugins, csv, QTimeZone::systemTimeZone(), {});
         Session()->data()->forgetFile(csv); // the result keeps the data
         imported.machineName = "Lab ICP";
+        if (!zero.isEmpty()) {
+            const auto changed = QSharedPointer<RawInput>::create(*imported.stored);
+            changed->channels[zero].zeros();
+            imported.stored = changed;
+        }
         const QString path = work.filePath("pictures/" + picture);
         const bool svg = picture.endsWith(".svg");
         const PictureStyle style{svg ? PictureFormat::Svg : PictureFormat::Png, QSize(1000, 600),
