@@ -62,21 +62,26 @@ private slots:
     // The acquisition folder or the batch around an export (the usual one in Run1.d, changed by
     // the mutation), with the settings given: what the import takes from them, as "sample;
     // machine; channels; dwell times; sample record; method; instrument file" (the files by
-    // name, the method with its folder), the start, and the instant of the acquisition (invalid:
-    // none).
+    // name, the method with its folder), the start (by default the instant, else the stamp in the
+    // zone), and the instant of the acquisition (invalid: none).
     void folderLookup_data()
     {
-        // zone: the importer's "timeZone", or empty; warning: part of the one warning.
-        addColumns<Mutation, QStringList, QString, QDateTime, QDateTime, QByteArray, QString>(
-            "mutate", "settings", "facts", "start", "instant", "zone", "warning");
+        // zone: the importer's "timeZone", or empty; warning: part of the one warning; offset: the
+        // one the stamp was read in, empty when in the zone (checked where the zone is given).
+        addColumns<Mutation, QStringList, QString, QDateTime, QDateTime, QByteArray, QString,
+                   QString>("mutate", "settings", "facts", "start", "instant", "zone", "warning",
+                            "offset");
         const QTimeZone system = QTimeZone::systemTimeZone();
         const QDateTime local(QDate(2020, 11, 18), QTime(14, 24, 29), system);
         const auto row = [&](const char *name, const Mutation &mutate, const QString &facts,
                              const QDateTime &instant = {}, const QStringList &settings = {},
                              const QDateTime &start = {}, const QString &warning = {},
-                             const QByteArray &zone = {}) {
-            QTest::newRow(name) << mutate << settings << facts << (start.isValid() ? start : local)
-                                << instant << zone << warning;
+                             const QByteArray &zone = {}, const QString &offset = {}) {
+            QTest::newRow(name) << mutate << settings << facts
+                                << (start.isValid()     ? start
+                                    : instant.isValid() ? instant
+                                                        : local)
+                                << instant << zone << warning << offset;
         };
         const QString unused = "Run1.d; ; Li7,Na23; ; ; ; ";
         const QString used = "NIST612; Agilent G8900A SG123; Li7,Na23; 0.005,0.002; "
@@ -105,8 +110,8 @@ private slots:
         row("AcqTime with a blank instead of T, Z kept", field("AcqTime", "2020-11-18 13:24:29Z"),
             unused);
         row("no AcqTime field", field("AcqTime", {}), unused);
-        row("label preference in lower case: folder not used", {}, unused, {},
-            {"agilentXMLLabelField=use comment field"});
+        row("label preference in lower case: folder not used, its AcqTime still counts", {}, unused,
+            {}, {"agilentXMLLabelField=use comment field"}, acqTime);
         row("label from the Comment field", {}, QString(used).replace("NIST612", "spot 3"), acqTime,
             {"agilentXMLLabelField=Use Comment Field"});
         row(
@@ -121,6 +126,29 @@ private slots:
             QDateTime::fromString("2019-10-29T02:08:11Z", Qt::ISODate));
         row("XML time given in the importer's zone", {}, used, acqTime,
             {"agilentTimeLineOption=Use XML Time"}, acqTime, {}, "Asia/Kathmandu");
+        // The stamp shows the instrument's clock: AcqTime, whole quarter hours from it, tells its
+        // offset unless the zone's clock agrees. Otherwise the stamp is read in the zone, with a
+        // warning beyond a minute's difference.
+        const QDateTime berlin(local.date(), local.time(), QTimeZone("Europe/Berlin"));
+        const auto utc = [](const char *time) {
+            return QDateTime::fromString(QString("2020-11-18T%1Z").arg(time), Qt::ISODate);
+        };
+        const auto acqTimeAt = [&](const char *time) {
+            return field("AcqTime", utc(time).toString(Qt::ISODate).toUtf8());
+        };
+        row("AcqTime agrees with the stamp in the zone", {}, used, acqTime, {}, {}, {},
+            "Europe/Berlin");
+        row("AcqTime 5 h 45 min before the stamp: read at +05:45", acqTimeAt("08:39:29"), used,
+            utc("08:39:29"), {}, {}, {}, "Europe/Berlin", "+05:45");
+        row("Printed line read in the offset the Acquired line shows", acqTimeAt("17:54:29"), used,
+            utc("17:54:29"), {"agilentTimeLineOption=Use 'Printed' Time"},
+            QDateTime::fromString("2020-11-18T14:25:02-03:30", Qt::ISODate), {}, "UTC", "-03:30");
+        row("AcqTime 4 min 29 s off: no clock's offset, a warning", acqTimeAt("13:20:00"), used,
+            utc("13:20:00"), {}, berlin,
+            "reads as 2020-11-18T14:24:29+01:00, not the acquisition time 2020-11-18T13:20:00Z",
+            "Europe/Berlin");
+        row("AcqTime 30 s off: the same moment", acqTimeAt("13:23:59"), used, utc("13:23:59"), {},
+            berlin, {}, "Europe/Berlin");
 
         // In a batch, the header in the method's order.
         const auto batch = [](Layout layout, const QList<BatchEntry> &log,
@@ -148,6 +176,11 @@ private slots:
             batchUsed("BatchLog.xml", "Agilent G3665A SG1", "Devices.xml"), withOffset);
         row("batch log XML without Devices.xml", batch(Layout::BatchXml, usual),
             batchUsed("BatchLog.xml"), withOffset);
+        row("batch log XML: the stamp read at the log's +11:00", batch(Layout::BatchXml, usual),
+            batchUsed("BatchLog.xml"), withOffset, {}, {}, {}, "UTC", "+11:00");
+        row("BatchLog.csv an hour off the stamp: its local time tells no offset",
+            batch(Layout::BatchCsv, {{run1, "B-01", "18/11/2020 3:24:29 PM", "Pass"}}),
+            batchUsed("BatchLog.csv"), local.addSecs(3600), {}, local);
         row("batch log entries name other folders only", batch(Layout::BatchXml, {run2}),
             batchUnused);
         row("entry names the folder in another case",
@@ -163,6 +196,9 @@ private slots:
         row("BatchLog.csv and stamp on the clock of the importer's zone",
             batch(Layout::BatchCsv, {{run1, "B-01", "18/11/2020 2:24:29 PM", "Pass"}}),
             batchUsed("BatchLog.csv"), sydney, {}, sydney, {}, "Australia/Sydney");
+        row("batch log XML without an offset: the clock of the importer's zone",
+            batch(Layout::BatchXml, {{run1, "B-01", "2020-11-18T14:24:29", "Pass"}}),
+            batchUsed("BatchLog.xml"), sydney, {}, sydney, {}, "Australia/Sydney");
         row("XML log lacks the folder, CSV log has it",
             batch(Layout::BatchBoth, {run2, {run1, "B-01", "2020/11/18 14:24:29", "Pass"}}),
             batchUsed("BatchLog.csv"), local);
@@ -217,7 +253,7 @@ private slots:
                                 << (acqTime.isEmpty() ? unused : used)
                                 << QDateTime::fromString(start, Qt::ISODate)
                                 << QDateTime::fromString(acqTime, Qt::ISODate) << QByteArray(zone)
-                                << (gap ? "skips at its change to summer time" : "");
+                                << (gap ? "skips at its change to summer time" : "") << QString();
         };
         clock("Berlin: stamp in the skipped hour", "Europe/Berlin", "28/03/2021 02:30:00", "",
               "2021-03-28T01:30:00Z", true);
@@ -233,9 +269,10 @@ private slots:
 
     void folderLookup()
     {
-        const auto [mutate, settings, facts, start, instant, zone, warning] =
-            fetchColumns<Mutation, QStringList, QString, QDateTime, QDateTime, QByteArray, QString>(
-                "mutate", "settings", "facts", "start", "instant", "zone", "warning");
+        const auto [mutate, settings, facts, start, instant, zone, warning, offset] =
+            fetchColumns<Mutation, QStringList, QString, QDateTime, QDateTime, QByteArray, QString,
+                         QString>("mutate", "settings", "facts", "start", "instant", "zone",
+                                  "warning", "offset");
         for (const QString &setting : settings)
             QSettings().setValue(setting.section('=', 0, 0), setting.section('=', 1));
         Acquisition acquisition;
@@ -290,6 +327,14 @@ private slots:
         QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
         if (!warning.isEmpty())
             QVERIFY2(warnings.first().contains(warning), qPrintable(warnings.first()));
+        const bool offsetNoted =
+            std::any_of(TsLog().entries().cbegin(), TsLog().entries().cend(), [](auto &e) {
+                return e.level == LogEntry::Debug && e.message.contains("shows a clock at UTC");
+            });
+        if (!zone.isEmpty()) {
+            QCOMPARE(report.value("stampOffset").toString(), offset);
+            QCOMPARE(offsetNoted, !offset.isEmpty());
+        }
         const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
         QCOMPARE(acquired, instant);
         QCOMPARE(importer.acquisitionTime, instant);
@@ -340,6 +385,12 @@ private slots:
             "The acquisition method of \"%1\" lists 3 channels but its first data line holds 2 "
             "values; values are given to channels by position. Only in the method: Mg24. Only in "
             "the channel header: none.");
+        row("an empty heading between tandem channels: by position, both counts in the warning",
+            "P31>47/0.01 W182>182/0.02", "Time [Sec],P31 -> 47,,W182 -> 182", "0.5,31,0,182",
+            "P31,W182", "31>47,182>182", "31,0",
+            "lists 2 channels but its first data line holds 3 values; values are given to channels "
+            "by position. Only in the method: none. Only in the channel header: (an empty "
+            "heading).");
     }
 
     void channels()

@@ -209,10 +209,15 @@ private slots:
             "47>63,48>64,47>47");
         row("shifted: the last alternative repeats", "Time [Sec],Ti48 -> 64,Ti48 -> 48,Ti48 -> 48",
             "Ti48,Ti48_48,Ti48_48", "48>64,48>48,48>48");
-        // Each heading is the channel of its value field, with or without an arrow.
-        row("shifted: a heading without an arrow keeps its place",
-            "Time [Sec],P31 -> 47,Eu153,W182 -> 182,,\r", "P31,Eu153,W182",
-            "31>47,153>153,182>182");
+        // Each heading is the channel of its value field, with or without an arrow, empty or not;
+        // the padding after the last one gives none. No heading takes a name already given.
+        QTest::newRow("shifted: headings without an arrow keep their place")
+            << QByteArray("Time [Sec],P31 -> 47,Eu153,,W182 -> 182,,\r")
+            << QStringList{"P31", "Eu153", "", "W182"} << listOf("31>47,153>153,>,182>182");
+        QTest::newRow("shifted: repeated plain headings take the tandem alternative, then numbers")
+            << QByteArray("Time [Sec],P31 -> 47,P31,,P31,,W182 -> 182")
+            << QStringList{"P31", "P31_31", "", "P31_31_2", "_2", "W182"}
+            << listOf("31>47,31>31,>,31>31,>,182>182");
     }
 
     void channelHeader()

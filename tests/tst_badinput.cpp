@@ -357,6 +357,10 @@ void TestBadInput::endsCleanly_data()
           built([](Acquisition &a) { a.header = "Time [Sec],Li7" + QByteArray(50 << 20, ','); }),
           failed(loadError),
           {couldNot + "because its channel header names more than 67600 channels."});
+    imports("a plain heading after a tandem one of its name: renamed, with a warning",
+            built([](Acquisition &a) { a.header = "Time [Sec],P31 -> 47,P31"; }), 26, 2,
+            {"holds the heading \"P31\", whose name the earlier heading \"P31 -> 47\" took; its "
+             "values are read as the channel \"P31_31\"."});
     imports("20,000 channels", built([=](Acquisition &a) {
                 a.header = headerOf(20000, numbered);
                 a.rows = ruleRows(3, 20000);

@@ -17,20 +17,23 @@ const QHash<QString, QString> knownFacts{
     {"ilaps-v2/test_data/sample_data_imaging.csv", "not recognised"},
     // A month-first stamp, 2/28/2020, under the day-first default.
     {"ilaps-v2/test_data/sample_data_Agilent.csv", "A problem occurred. Check messages."},
-    // The instrument from another acquisition of the batch.
+    // The instrument from another acquisition of the batch. The stamps of both batches show the
+    // instrument's clock at +11:00, as their logs tell: each start is its log's instant.
     {"pewlib/tests/data/agilent/7700/test.b/3.d/3.csv",
-     "P31,Eu153,W182; ; 6; 2020-11-18T14:25:08; 3; Agilent G3282A JP11161014; 0.16,0.16,0.17; "
+     "P31,Eu153,W182; ; 6; 2020-11-18T04:25:08+01:00; 3; Agilent G3282A JP11161014; "
+     "0.16,0.16,0.17; "
      "2020-11-18T14:25:08.000+11:00 Pass"},
     // MS/MS: arrows, on-mass pairs.
     {"pewlib/tests/data/agilent/8900/test_ms_ms.b/001.d/001.csv",
-     "P31,Eu153,W182; 31>47,153>153,182>182; 6; 2020-11-16T13:05:17; 001; "
+     "P31,Eu153,W182; 31>47,153>153,182>182; 6; 2020-11-16T03:05:17+01:00; 001; "
      "Agilent G3665A SG19441319; 0.16,0.16,0.168; 2020-11-16T13:05:17.000+11:00 Pass"},
     // ChemStation era: month name, pm, upper-case .D.
     {"latools/latools/resources/test_data/STD-1.csv",
-     "Mg24,Mg25,Al27,Ca43,Ca44,Mn55,Sr88,Ba137,Ba138; ; 700; 2015-10-29T15:06:01; STD-3.D; ; ; "},
+     "Mg24,Mg25,Al27,Ca43,Ca44,Mn55,Sr88,Ba137,Ba138; ; 700; 2015-10-29T15:06:01+01:00; STD-3.D; "
+     "; ; "},
     // Single-particle: 9,996 rows of one channel.
     {"spcal/tests/data/text/agilent_au50nm.csv",
-     "Au197; ; 9997; 2023-03-17T16:35:53; au_50nm.d; ; ; "}};
+     "Au197; ; 9997; 2023-03-17T16:35:53+01:00; au_50nm.d; ; ; "}};
 
 QString facts(const RawInput &stored, const QStringList &signalLog, const AgilentImporter &importer)
 {
@@ -45,7 +48,7 @@ QString facts(const RawInput &stored, const QStringList &signalLog, const Agilen
     return QStringList{stored.channelNames.join(','),
                        pairTexts(stored.massPairs).join(','),
                        QString::number(stored.rowCount),
-                       stored.start.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+                       stored.start.toString(Qt::ISODate),
                        signalLog.filter("sampleNames(").value(0).section('(', 1).chopped(1),
                        stored.machineName,
                        dwell.join(','),

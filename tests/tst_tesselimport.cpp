@@ -83,7 +83,8 @@ QString describe(const ToolOptions &o)
                    (o.paths.isEmpty() ? "" : " [" + o.paths.join(',') + ']');
     for (int i = 0; i < named.size(); i += 2)
         text += named[i + 1].isEmpty() ? QString() : ' ' + named[i] + ' ' + named[i + 1];
-    return text + (o.json ? " json" : "") + (o.linearAxis ? " linear" : "");
+    return text + (o.json ? " json" : "") + (o.linearAxis ? " linear" : "") +
+           (o.overwrite ? " overwrite" : "");
 }
 
 // A result as announced, for the reports; no start: a failure, unrecognised if the sample is "?".
@@ -117,6 +118,9 @@ class TestTesselImport : public QObject
     // A path to nothing, named beyond every Windows code page: messages naming it are UTF-8.
     const QString refused = work.filePath("refused-\u00e9\u6e2c");
     const QByteArray settings = "[General]\nimportMachineName=FromFile\nagilentXMLLabelField=x\n";
+    // The tool's advice on an export whose stamp does not fit the date format.
+    const QString dateAdvice = "to read it under another agilentDateFormat than \"dd MM yyyy hh mm "
+                               "ss\", give --set \"agilentDateFormat=...\"";
 
     // Writes a file and its folders (a relative path: below the working folder); its path.
     QString writeFile(const QString &name, const QByteArray &bytes) const
@@ -156,18 +160,22 @@ private slots:
         QTest::addColumn<QString>("expected"); // describe() of the options, or the usage error
 
         // The arguments (split on spaces)|the expected text; $Z and $S: the zone's and the
-        // size's error on the last argument, $D: the advice on a dash.
+        // size's error on the last argument, $D: the advice on a dash, $E: the bundled example.
         const QString rows = R"(--detect f|detect [f]
 a.csv -- --plot --timezone UTC|import [a.csv,--plot,--timezone,UTC]
 --json --export out --plugin-dir p --jobs 300 x|import [x] jobs 300 plugins p export out json
---set k=a=b --set e= --set x=1 --set x=2|import set e=;k=a=b;x=2
---timezone Europe/Berlin --timezone=Australia/Sydney|import zone Australia/Sydney
---plot pics --plot-size 400x300 --plot-format SVG|import plot pics size 400x300 format svg
---plot p --plot-size 10000x10000|import plot p size 10000x10000
---plot=a.png --channels Li7,Pr141,Li7 --linear|import plot a.png channels Li7,Pr141 linear
+--set k=a=b --set e= --set x=1 --overwrite --set x=2 x|import [x] set e=;k=a=b;x=2 overwrite
+--timezone Europe/Berlin --timezone=Australia/Sydney x|import [x] zone Australia/Sydney
+--plot pics --plot-size 400x300 --plot-format SVG x|import [x] plot pics size 400x300 format svg
+--plot p --plot-size 10000x10000 x|import [x] plot p size 10000x10000
+--plot=a.png --channels Li7,Pr141,Li7 --linear x|import [x] plot a.png channels Li7,Pr141 linear
 --list-importers|list
 --show-settings|settings
---plotter|Unknown option 'plotter'.
+--json|no PATH to import: name files or folders, such as the bundled example $E
+--plotter x|unknown option '--plotter'
+-x.csv|unknown option '-x.csv'
+--export -x --jobs=2 -json|unknown option '-json'
+--export|missing value after '--export'
 --set x|--set expects KEY=VALUE, not "x"
 --jobs 0|--jobs expects a positive whole number
 --detect|--detect needs at least one FILE
@@ -192,6 +200,7 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         for (const QString &row : rows.split('\n')) {
             const QString tag = row.section('|', 0, 0), last = tag.section(' ', -1);
             QString expected = row.section('|', 1).replace("$D", " (./- for one named \"-\")");
+            expected.replace("$E", TESSEL_EXAMPLES "/GlassStd_01.d");
             expected.replace("$Z", zone.arg(last)).replace("$S", size.arg(last));
             QTest::newRow(qPrintable(tag)) << tag.split(' ') << expected;
         }
@@ -216,7 +225,8 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
     }
 
     // A batch's reports, its files in the root (a batch folder must exist): the text of a failed
-    // import and of a stored one; the overview (by acquisition, then path; totals of what was
+    // import (the failure it logs too shown once) and of a stored one with its outputs; the
+    // overview (by acquisition, then path; an output not written fails a file, rows count what was
     // stored; the log's acquisitions without an export, in any case, or a pass); the JSON, written
     // a file at a time as QJsonDocument writes it whole, every key named in the README.
     void reports()
@@ -227,7 +237,8 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         failed.errors = QStringList{"A problem occurred."};
         failed.log = {{LogEntry::Warning, "bad stamp", "here", {}},
                       {LogEntry::Debug, "quiet", "", {}},
-                      {LogEntry::Warning, "no origin", "", {}}};
+                      {LogEntry::Warning, "no origin", "", {}},
+                      {LogEntry::Warning, "A problem occurred.", "there", {}}};
         writeTextReport(failed, out);
         QCOMPARE(report, "/Run2.d/a.csv\n  Importer:   AgilentImporter\n  Sample:     (none)\n"
                          "  Machine:    (none)\n  Start:      (invalid)\n  End:        (invalid)\n"
@@ -247,6 +258,7 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
             "G8900", "", "Comment", "/d/A.xml", "/d/B.csv", "/d/D.xml", acquired, "Pass"};
         stored.fileRecords = 1;
         stored.sampleRecords = 2;
+        stored.outputs = {{"table", "/t/1.csv", ""}, {"picture", "/p/1.png", "disk full"}};
         report.clear();
         writeTextReport(stored, out);
         report.replace(shownStart, "TS").replace(isoTimeText(stored.end, sydney), "T2");
@@ -259,7 +271,8 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
                  "    sample label:  (none) (from the \"Comment\" field)\n"
                  "    acquired:      T0 (result: Pass)\n    method:        /d/A.xml\n"
                  "    sample record: /d/B.csv\n"
-                 "  Data store: stored (1 imported-file record(s), 2 sample record(s))\n\n");
+                 "  Data store: stored (1 imported-file record(s), 2 sample record(s))\n"
+                 "  Table:      /t/1.csv\n  Picture:    not written: disk full\n\n");
 
         ImportResult first = result("/Run3.d/3.csv", "C", acquired.addSecs(60), 102.44, 2001, 10);
         first.batchLog = BatchLogReport{
@@ -283,14 +296,16 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
                  R"({"acquisitionFolder":null,"channels":[],"dataRowCount":0,)"
                  R"("durationSeconds":null,"endEpoch":null,"endTime":null,"errors":[],)"
                  R"("file":"/Run2.d/x.csv","importer":null,"intensityUnit":null,"log":[],)"
-                 R"("machineName":null,"messages":[],"ok":false,"rowCount":0,"sampleName":null,)"
-                 R"("sizeInBytes":null,"startEpoch":null,"startTime":null,"warnings":[]})");
+                 R"("machineName":null,"messages":[],"ok":false,"outputs":[],"rowCount":0,)"
+                 R"("sampleName":null,"sizeInBytes":null,"stampOffset":null,"startEpoch":null,)"
+                 R"("startTime":null,)"
+                 R"("warnings":[]})");
         const QJsonValue lines = whole.value("overview");
         QCOMPARE(compact(QJsonArray{lines["files"][3], lines["totals"]}),
                  R"([{"channelCount":0,"dataRowCount":0,"durationSeconds":null,)"
                  R"("file":"/Run2.d/x.csv","rowCount":0,"sampleName":null,"startTime":null,)"
                  R"("status":"not recognised"},{"dataRowCount":2040,"durationSeconds":106,)"
-                 R"("failed":2,"files":4,"ok":2,"rowCount":2042}])");
+                 R"("failed":3,"files":4,"ok":1,"rowCount":2042}])");
         const QString section = QString::fromUtf8(readFile(TESSEL_EXAMPLES "/../README.md"))
                                     .section("## The JSON report\n", 1)
                                     .section("\n## ", 0, 0);
@@ -310,11 +325,11 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         report.replace(QFileInfo("/").absoluteFilePath(), "/");
         QCOMPARE(report, R"(Batch overview, in order of acquisition (files under /):
   file          sample  start                          duration  data rows  channels  status
-  Run1.d/1.csv  Sé      TS     3.6 s         40         2  ok
+  Run1.d/1.csv  Sé      TS     3.6 s         40         2  failed
   Run3.d/3.csv  C       T1   102.4 s       2000        10  ok, check the date
   Run2.d/a.csv  -       -                                     -          0         0  failed
   Run2.d/x.csv  -       -                                     -          0         0  not recognised
-  Total: 4 files (2 ok, 2 failed), 2040 data rows, 106.0 s
+  Total: 4 files (1 ok, 3 failed), 2040 data rows, 106.0 s
 Batch / (log /log.csv, 3 acquisitions):
   without an export among the inputs: Run4.d (sample D): Fail
   result other than "Pass": Run2.d: no result, Run4.d (sample D): Fail
@@ -360,15 +375,23 @@ Batch / (log /log.csv, 3 acquisitions):
         }
     }
 
-    // Outputs go at the inputs' paths below the inputs' common folder; what cannot be written
-    // as asked is found before anything is written, and nothing is created.
+    // Outputs go at the inputs' paths below the common folder of the paths given, a folder
+    // keeping its name; what cannot be written as asked is found before anything is written, and
+    // nothing is created.
     void outputPaths()
     {
-        // The inputs ("name/": a folder made; absolute: taken as written, nothing made)|
-        // --export|--plot (a colon: then --plot-format)|the last input's outputs or the problem|
-        // "windows" for Windows's rule of paths; $ stands for the folder of the row.
+        // The inputs ("name/": a folder made and given; "name+": a file made, not given;
+        // absolute: taken as written, nothing made)|--export|--plot (a colon: then --plot-format)|
+        // the last input's outputs or the problem|"windows" for Windows's rule of paths,
+        // "overwrite" for --overwrite; $ stands for the folder of the row.
         const QString rows = R"(Run.7.csv||pics:svg|$/pics/Run.7.svg svg
 a.b/001.d/001.csv,b.b/001.d/001.csv|out|pics|$/out/b.b/001.d/001.csv $/pics/b.b/001.d/001.png png
+run.b/,run.b/1.d/1.csv|out|pics|$/out/run.b/1.d/1.csv $/pics/run.b/1.d/1.png png
+x.csv|out|out/pics|$/out/x.csv $/out/pics/x.png png
+x.csv|pics/t|pics:svg|$/pics/t/x.csv $/pics/x.svg svg
+x.csv,out/x.csv+|out||$/x.csv: the output $/out/x.csv exists (--overwrite replaces it)
+x.csv,out/x.csv+|out||$/out/x.csv|overwrite
+x.csv,p.png+||p.png|$/x.csv: the output $/p.png exists (--overwrite replaces it) $/p.png png
 in/Run.7.csv|out/|in/p.SVG|$/out/Run.7.csv $/in/p.SVG svg
 x.csv,dir.png/||dir.png|$/dir.png/x.png png
 x.csv,y.csv||a.png|--plot $/a.png names one picture, but 2 files are imported: name a folder instead
@@ -383,7 +406,7 @@ x.csv||x.csv|--plot $/x.csv: $/x.csv is a file, not a folder
 /d/a\b.csv|out||$/out/a\b.csv
 a/x.csv,a/X.csv|out||$/out/X.csv
 a/x.csv,a/X.csv|out||$/a/x.csv and $/a/X.csv would both be written to $/out/X.csv|windows
-X.CSV|.||$/X.csv
+X.CSV|.||$/X.csv|overwrite
 X.CSV|.||$/X.CSV: the output $/X.csv is one of the inputs and would replace it|windows
 A/x.csv,a/y.csv|out|pics|$/out/y.csv $/pics/y.png png|windows
 C:/data/a.b/1.csv,c:\Data\b.b\2.csv|out||$/out/b.b/2.csv|windows
@@ -394,20 +417,24 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         int index = 0;
         for (const QString &row : rows.split('\n')) {
             const QString here = work.filePath("outputs/" + QString::number(index++));
-            QStringList field = row.split('|'), files;
+            QStringList field = row.split('|'), files, given;
             const PathStyle style =
-                field.value(4).isEmpty() ? PathStyle::Posix : PathStyle::Windows;
+                field.value(4).contains("windows") ? PathStyle::Windows : PathStyle::Posix;
             QDir().mkpath(here);
             for (const QString &input : field[0].split(',')) {
-                if (input.endsWith('/'))
-                    QDir().mkpath(here + '/' + input);
-                else if (input.contains(':') || input.startsWith('/') || input.startsWith('\\'))
-                    files << input;
-                else
-                    files << writeFile(here + '/' + input, "");
+                const bool absolute = input.contains(':') || input.startsWith('/') ||
+                                      input.startsWith('\\'),
+                           isFolder = input.endsWith('/'), made = input.endsWith('+');
+                const QString path = absolute ? input : here + '/' + input.chopped(made);
+                if (isFolder)
+                    QDir().mkpath(path);
+                else if (!absolute)
+                    writeFile(path, "");
+                given << (made ? QStringList() : QStringList{path});
+                files << (made || isFolder ? QStringList() : QStringList{path});
             }
             const uint before = QDir(here).count(); // nothing is created
-            const QString folder = commonFolder(files, style);
+            const QString folder = commonFolder(given, style);
             ToolOptions options;
             options.exportDir = field[1].isEmpty() ? "" : here + '/' + field[1];
             options.plotTarget = field[2].isEmpty() ? "" : here + '/' + field[2].section(':', 0, 0);
@@ -417,7 +444,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
                                    ? std::nullopt
                                    : PlotTarget::resolve(options, files.size(), folder, &problem);
             if (problem.isEmpty())
-                problem = outputProblem(files, options.exportDir, folder, plots, style);
+                problem = outputProblem(files, options.exportDir, folder, plots,
+                                        field.value(4).contains("overwrite"), style);
             if (problem.isEmpty() && !options.exportDir.isEmpty())
                 problem = mirroredPath(options.exportDir, folder, files.last(), ".csv", style);
             if (plots && !problem.startsWith('-'))
@@ -427,6 +455,29 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             QCOMPARE(tag + problem.trimmed(), tag + field[3].replace('$', QDir::cleanPath(here)));
             QCOMPARE(QDir(here).count(), before);
         }
+    }
+
+    // Batches whose acquisitions share their names, exported into one folder one after the other,
+    // end up side by side; a run that would replace an output writes nothing without --overwrite.
+    void outputsKeptApart()
+    {
+        const QString tables = work.filePath("twins/tables"), a = work.filePath("twins/a.b");
+        for (const QString &batch : {a, work.filePath("twins/b.b")}) {
+            writeFile(batch + "/001.d/001.csv", exportText("001"));
+            QCOMPARE(runTool({"--export", tables, batch}).exitCode, 0);
+        }
+        QVERIFY(QFileInfo(tables + "/a.b/001.d/001.csv").size() > 0);
+        QCOMPARE(readFile(tables + "/b.b/001.d/001.csv"), readFile(tables + "/a.b/001.d/001.csv"));
+        writeFile(a + "/002.d/002.csv", exportText("002"));
+        const ToolRun again = runTool({"--export", tables, a});
+        QCOMPARE(again.exitCode, 2);
+        QCOMPARE(QString::fromUtf8(again.err), "tessel-import: " + a +
+                                                   "/001.d/001.csv: the output " + tables +
+                                                   "/a.b/001.d/001.csv exists "
+                                                   "(--overwrite replaces it)\n");
+        QVERIFY(!QFileInfo::exists(tables + "/a.b/002.d/002.csv"));
+        QCOMPARE(runTool({"--overwrite", "--export", tables, a}).exitCode, 0);
+        QVERIFY(QFileInfo::exists(tables + "/a.b/002.d/002.csv"));
     }
 
     // The intensity axis holds all values of two columns: whole decades (one more below zeros) or
@@ -482,7 +533,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         // 50; the time axis steps of 2 s. The subtitle counts the channels drawn.
         addColumns<QString, QStringList, bool, QString, QString>("picture", "channels", "linear",
                                                                  "zero", "texts");
-        QTest::newRow("png") << "S1.png" << QStringList() << false << "" << "";
+        QTest::newRow("png") << "S1.png" << QStringList() << false << ""
+                             << "";
         QTest::newRow("svg, log, Mg24 all zero")
             << "S1.svg" << QStringList() << false << "Mg24"
             << "Ti48 (48\u219264)|Sr88|Mg24 (all zero)|-Al27 (all zero)|Time since start "
@@ -587,11 +639,15 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             shown += QStringLiteral("%1 = \"%2\"\n    default: \"%3\", from: %4\n")
                          .arg(preference.key, value[0], preference.defaultValue, value[1]);
         }
-        // The arguments (split on spaces)|exit code|stdout|stderr; $F: an export, $P: a file no
-        // importer takes, $R: a path to nothing, $Z: the text report's line on the zone, $S: the
-        // declared preferences as --show-settings lists them, each with its value's source.
+        // The arguments (split on spaces)|exit code|stdout|stderr; $F: an export, $B: one whose
+        // stamp does not fit the date format, $A: the advice on it, $P: a file no importer takes,
+        // $R: a path to nothing, $Z: the text report's line on the zone, $S: the declared
+        // preferences as --show-settings lists them, each with its value's source.
         const QStringList rows{
-            "--help|0|Usage: tessel-import [options]|",
+            "--help|0|Usage: tessel-import [options] PATH...\nImports instrument data files with "
+            "the importer plug-ins and reports what each import handed to the data store.\n\nThe "
+            "keys of the --json report are described in README.md, section \"The JSON report\" "
+            "(installed as <prefix>/share/doc/tessel_agilent/README.md)|",
             "--list-importers|0|AgilentImporter\n  description:    Imports data generated by "
             "agilent instruments\n  version:        2.0\n  file extension: .csv\n  library:   |",
             "--detect $F $P|1|$F: AgilentImporter\n$P: not recognised\n|",
@@ -599,8 +655,9 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             "\"2\"\n    default: none, from: --set\nzzz = \"1\"\n    default: none, from: --set\n|"
             "note: no importer is known to read the preference aaa\nnote: no importer is known "
             "to read the preference zzz",
-            "--plugin-dir $R|2||no plug-in folder $R",
-            "--json $R|1|{\n    \"files\": [\n    ],|$R: no such file or folder",
+            "--plugin-dir $R $F|2||no plug-in folder $R",
+            "$R|1|$Z$R\n  Error:      no such file or folder\n\n|$R: no such file or folder",
+            "$B|1|$Z$B\n  Importer:   AgilentImporter|$B: the import stored no data; $A",
             "--linear|2||--linear needs --plot\ntry --help",
             "--export $P $F|2||--export $P: $P is a file, not a folder",
             "--plot $R.svg --channels Li7,Xx1 $F|2|$Z$F|--channels: $F has no channel Xx1 (its "
@@ -615,6 +672,7 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             const QString tag = row.section('|', 0, 0);
             row.replace("$Z", zone).replace("$S", shown).replace("$F", batchFolder + "/0/f0.csv");
             row.replace("$P", batchFolder + "/plain.csv").replace("$R", refused);
+            row.replace("$B", batchFolder + "/1/f1.csv").replace("$A", dateAdvice);
             const QStringList field = row.split('|');
             QTest::newRow(qPrintable(tag))
                 << field[0].split(' ') << field[1].toInt() << field[2] << field[3];
@@ -646,15 +704,16 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         QTest::newRow("Kathmandu, three at once") << "Asia/Kathmandu" << 3;
     }
 
-    // Failing files, a folder without exports: a line on stderr each; the reports in path order (a
-    // file named twice once), their own logs, times in the zone asked for, the machine from --set;
-    // a table and a picture per stored file, laid out as the inputs.
+    // Failing files, a folder without exports, tables that cannot be written: a line on stderr
+    // each, failed in the totals; the reports in path order (a file named twice once), their own
+    // logs, times in the zone asked for, the machine from --set; a table and a picture per stored
+    // file, laid out as the inputs below the folder named, and the JSON names them.
     void batchRun()
     {
         QFETCH(QString, zone);
         QFETCH(int, jobs);
         const QString out = work.filePath("runs/" + QString(QTest::currentDataTag()));
-        QDir().mkpath(out);
+        writeFile(out + "/tables/batch/1", "a file where a folder goes");
         const ToolRun run = runTool(
             QStringList{"--json", "--jobs", QString::number(jobs), "--set",
                         "importMachineName=FromCli", "--export", out + "/tables", "--plot",
@@ -667,9 +726,10 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         const QJsonObject document = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(document["timeZone"].toString(),
                  zone.isEmpty() ? QTimeZone::systemTimeZoneId() : zone);
-        QCOMPARE(document["files"].toArray().size(), 8);
-        QString err = "tessel-import: " + work.filePath("empty") +
-                      ": no file there that an importer recognises\n";
+        QCOMPARE(document["files"].toArray().size(), 9);
+        const QJsonValue totals = document["overview"]["totals"];
+        QCOMPARE(QPoint(totals["ok"].toInt(), totals["failed"].toInt()), QPoint(3, 6));
+        QString err;
         int n = 0;
         for (const int i : {6, 0, 2, 4, 1, 3, 5, 7}) { // f6, named first, then the folder's
             const QString name = QStringLiteral("%1/f%2").arg(i % 2).arg(i);
@@ -678,22 +738,40 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             const QJsonArray log = report["log"].toArray();
             const bool ok = i % 3 != 1;
             const QDateTime start(acquired.date(), QTime(19 - i, 24, 29), timeZone);
-            err += ok ? "" : "tessel-import: " + file + ": the import stored no data\n";
+            const QString table = out + "/tables/batch/" + name + ".csv",
+                          picture = out + "/pictures/batch/" + name + ".svg",
+                          tableError = "cannot write " + table + ": cannot create the folder " +
+                                       QFileInfo(table).path();
+            err +=
+                ok ? ""
+                   : "tessel-import: " + file + ": the import stored no data; " + dateAdvice + '\n';
+            err += ok && i % 2 ? "tessel-import: " + tableError + '\n' : "";
+            const QJsonArray outputs{
+                QJsonObject{{"error", i % 2 ? QJsonValue(tableError) : QJsonValue()},
+                            {"kind", "table"},
+                            {"path", table}},
+                QJsonObject{{"error", QJsonValue()}, {"kind", "picture"}, {"path", picture}}};
+            QCOMPARE(report["outputs"].toArray(), ok ? outputs : QJsonArray());
             const QString shown =
                 report["startTime"].toString() + ' ' + report["machineName"].toString();
             QCOMPARE(report["file"].toString() + ' ' + (report["ok"].toBool() ? shown : "failed"),
                      file + ' ' + (ok ? isoTimeText(start) + " FromCli" : "failed"));
             QVERIFY(log.size() == int(!ok) && (ok || log[0]["message"].toString().contains(file)));
-            QCOMPARE(QFileInfo::exists(out + "/tables/" + name + ".csv") +
-                         QFileInfo::exists(out + "/pictures/" + name + ".svg"),
-                     ok ? 2 : 0);
+            QCOMPARE(QFileInfo::exists(table) + 2 * QFileInfo::exists(picture),
+                     ok ? 2 + (i % 2 == 0) : 0);
         }
-        int outputs = 0; // and no others
+        // The folder without exports is a failed entry in its place; no other file is written.
+        const QString empty = work.filePath("empty");
+        QCOMPARE(document["files"][8]["file"].toString() + ": " +
+                     document["files"][8]["errors"][0].toString(),
+                 empty + ": no file there that an importer recognises");
+        int written = 0;
         for (QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories); it.hasNext();
              it.next())
-            ++outputs;
-        QCOMPARE(outputs, 10);
-        QCOMPARE(QString::fromUtf8(run.err), err);
+            ++written;
+        QCOMPARE(written, 9); // 5 pictures, 3 tables and the file in the way
+        QCOMPARE(QString::fromUtf8(run.err),
+                 err + "tessel-import: " + empty + ": no file there that an importer recognises\n");
     }
 };
 

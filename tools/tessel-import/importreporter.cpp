@@ -11,8 +11,10 @@
 
 ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
                                const std::optional<PlotTarget> &plots, const QString &inputsFolder,
-                               const QString &timeZone)
-    : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder)
+                               const QString &timeZone,
+                               const QVector<PreferenceDeclaration> &preferences)
+    : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder),
+      preferences(preferences)
 {
     if (options.json)
         jsonDocument.emplace(out, timeZone);
@@ -20,55 +22,70 @@ ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
         writeTimeZoneLine(timeZone, out);
 }
 
-void ImportReporter::report(const ImportResult &result)
+void ImportReporter::report(const ImportResult &imported)
 {
+    ImportResult result = imported;
+    if (result.ok && !exportFolder.isEmpty())
+        result.outputs.append(exportTable(result));
+    if (result.ok && plots)
+        result.outputs.append(drawPicture(result));
     if (jsonDocument)
         jsonDocument->addFile(importToJson(result));
     else
         writeTextReport(result, out);
     out.flush();
-    if (result.importer.isEmpty())
+    printFailures(result);
+    overview.add(result);
+    allImported = allImported && succeeded(result);
+}
+
+void ImportReporter::printFailures(const ImportResult &result) const
+{
+    if (result.importer.isEmpty() && result.errors.isEmpty()) {
         printDiagnostic(QStringLiteral("%1: not recognised by any importer").arg(result.file));
-    else if (!result.ok)
-        printDiagnostic(QStringLiteral("%1: the import stored no data").arg(result.file));
+    } else if (result.importer.isEmpty()) {
+        printDiagnostic(result.file + QStringLiteral(": ") +
+                        result.errors.join(QStringLiteral("; ")));
+    } else if (!result.ok) {
+        const QString advice = preferenceAdvice(result.errors, preferences);
+        printDiagnostic(
+            QStringLiteral("%1: the import stored no data%2")
+                .arg(result.file, advice.isEmpty() ? advice : QStringLiteral("; ") + advice));
+    }
+    for (const FileOutput &output : result.outputs) {
+        if (!output.error.isEmpty())
+            printDiagnostic(output.error);
+    }
     if (result.dayMonthWarning)
         printDiagnostic(QStringLiteral("%1: %2").arg(result.file, result.dayMonthWarning->message));
-    const bool exportedWell = exportFolder.isEmpty() || !result.ok || exportTable(result);
-    const bool drawnWell = !plots || !result.ok || drawPicture(result);
-    allImported = allImported && result.ok && exportedWell && drawnWell;
-    overview.add(result);
 }
 
-bool ImportReporter::exportTable(const ImportResult &result)
+FileOutput ImportReporter::exportTable(const ImportResult &result) const
 {
-    QString error;
-    const QString target =
-        mirroredPath(exportFolder, inputsFolder, result.file, QStringLiteral(".csv"));
-    if (exportCsv(*result.stored, target, &error))
-        return true;
-    printDiagnostic(error);
-    return false;
+    FileOutput table{QStringLiteral("table"),
+                     mirroredPath(exportFolder, inputsFolder, result.file, QStringLiteral(".csv")),
+                     QString()};
+    exportCsv(*result.stored, table.path, &table.error);
+    return table;
 }
 
-bool ImportReporter::drawPicture(const ImportResult &result)
+FileOutput ImportReporter::drawPicture(const ImportResult &result)
 {
+    FileOutput picture{QStringLiteral("picture"), plots->pathFor(result.file), QString()};
     const QStringList missing = missingChannels(result, plots->style().channels);
-    if (!missing.isEmpty()) {
-        printDiagnostic(QStringLiteral("--channels: %1 has no channel %2 (its channels: %3); no "
-                                       "picture drawn")
-                            .arg(result.file, missing.join(QStringLiteral(", ")),
-                                 result.stored->channelNames.join(QStringLiteral(", "))));
-        channelsMissing = true;
-        return false;
+    if (missing.isEmpty()) {
+        writeQuickLook(result, picture.path, plots->style(), &picture.error);
+        return picture;
     }
-    QString error;
-    if (writeQuickLook(result, plots->pathFor(result.file), plots->style(), &error))
-        return true;
-    printDiagnostic(error);
-    return false;
+    picture.error =
+        QStringLiteral("--channels: %1 has no channel %2 (its channels: %3); no picture drawn")
+            .arg(result.file, missing.join(QStringLiteral(", ")),
+                 result.stored->channelNames.join(QStringLiteral(", ")));
+    channelsMissing = true;
+    return picture;
 }
 
-int ImportReporter::finish(bool problemsBefore)
+int ImportReporter::finish()
 {
     if (jsonDocument)
         jsonDocument->finish(overview.toJson());
@@ -77,5 +94,5 @@ int ImportReporter::finish(bool problemsBefore)
     out.flush();
     if (channelsMissing)
         return ExitUsage;
-    return allImported && !problemsBefore ? ExitSuccess : ExitFailure;
+    return allImported ? ExitSuccess : ExitFailure;
 }

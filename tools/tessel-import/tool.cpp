@@ -103,28 +103,26 @@ int showSettings(const ImporterPlugins &plugins, const PreferenceOverrides &pref
 
 int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTextStream &out)
 {
-    const QStringList paths =
-        options.paths.isEmpty() ? QStringList{bundledExample()} : options.paths;
-    QStringList problems;
-    const QStringList files = filesToImport(paths, plugins, &problems);
-    for (const QString &problem : qAsConst(problems))
-        printDiagnostic(problem);
-    const QString inputsFolder = commonFolder(files);
+    const RunInputs inputs = filesToImport(options.paths, plugins);
+    // Each input keeps its own name below the folders of outputs, as when copied into them.
+    const QString inputsFolder = commonFolder(inputs.sources);
     QString outputError;
     const std::optional<PlotTarget> plots =
         options.plotTarget.isEmpty()
             ? std::nullopt
-            : PlotTarget::resolve(options, files.size(), inputsFolder, &outputError);
+            : PlotTarget::resolve(options, inputs.files.size(), inputsFolder, &outputError);
     if (outputError.isEmpty())
-        outputError = outputProblem(files, options.exportDir, inputsFolder, plots);
+        outputError =
+            outputProblem(inputs.files, options.exportDir, inputsFolder, plots, options.overwrite);
     if (!outputError.isEmpty()) {
         printDiagnostic(outputError);
         return ExitUsage;
     }
 
     ProgressBar bar;
-    ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse(options.timeZone));
-    importFiles(plugins, files, options.jobs, timeZoneOfRun(options.timeZone), &bar,
+    ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse(options.timeZone),
+                            plugins.declaredPreferences());
+    importFiles(plugins, inputs.entries, options.jobs, timeZoneOfRun(options.timeZone), &bar,
                 [&reporter](const ImportResult &result) { reporter.report(result); });
-    return reporter.finish(!problems.isEmpty());
+    return reporter.finish();
 }

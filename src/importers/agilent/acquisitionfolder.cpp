@@ -198,6 +198,15 @@ std::optional<BatchLogEntry> entryNaming(const QVector<BatchLogEntry> &entries,
     return std::nullopt;
 }
 
+// An AcqDateTime: an instant with its offset as the software writes it; one written without an
+// offset is the instrument's wall clock, read in the import's zone like the other local times.
+QDateTime batchLogXmlTime(const QString &text, const FolderLookupInput &input)
+{
+    const QDateTime read = QDateTime::fromString(text, Qt::ISODate);
+    return read.timeSpec() == Qt::LocalTime ? QDateTime(read.date(), read.time(), input.zone)
+                                            : read;
+}
+
 QDateTime batchLogCsvTime(const QString &text, const FolderLookupInput &input)
 {
     const std::optional<QString> stamp = normaliseTimeStamp(text);
@@ -234,8 +243,7 @@ RecordSearch recordFromBatchLogs(const BatchLogs &logs, const QString &folderNam
     if (logs.xml) {
         if (const auto entry = entryNaming(logs.xml->entries, folderName))
             return {SampleRecord{logs.xml->file, entry->sampleName, entry->comment, QString(),
-                                 QDateTime::fromString(entry->acquired, Qt::ISODate),
-                                 entry->result},
+                                 batchLogXmlTime(entry->acquired, input), entry->result},
                     QString(), logs.xml->file};
     }
     if (logs.csv) {

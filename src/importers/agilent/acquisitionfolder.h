@@ -60,6 +60,13 @@ struct SampleRecord
     // BatchLog.csv.
     QDateTime acquired;
     QString result; // the batch log's verdict ("Pass"); empty for sample_info.xml
+
+    // An instant with an offset of its own (sample_info.xml, BatchLog.xml), not a reading of the
+    // lookup's zone (BatchLog.csv), which cannot tell what clock the export's stamp shows.
+    bool hasOwnOffset() const
+    {
+        return acquired.timeSpec() == Qt::UTC || acquired.timeSpec() == Qt::OffsetFromUTC;
+    }
 };
 
 // A batch's log, for reports of the whole batch.

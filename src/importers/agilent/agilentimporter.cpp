@@ -51,11 +51,14 @@ const int maxChannels = 260 * 260;
 // header, and would let a small file claim memory out of all proportion (20,000 channels over
 // 10,000 lines "0,0": 1.6 GB from 170 kB). Small tables are always allowed.
 const qint64 minCellBudget = 1 << 20;
+// A stamp and an acquisition time this close are one moment on two clocks that drift apart or
+// round differently; further apart, and not a clock's offset apart, one of them is wrong.
+const qint64 sameMomentMSecs = 60 * 1000;
 
 // Where the log entries come from. Every entry names the stage that writes it, from this table:
 // by the stage's full signature as the host's compiler renders it (warnings, and the import's
-// own debug entry), or by "source:line function" (the debug entries of the format test and the
-// folder lookup).
+// own debug entry), or by "source:line function" (the debug entries of the format test, the
+// folder lookup and the stamp's clock).
 struct Stage
 {
     const char *function;
@@ -120,8 +123,12 @@ int headingCount(const QByteArray &line)
     return std::max(line.count(','), line.count(" -> "));
 }
 
-QString listText(const QStringList &names)
+QString listText(QStringList names)
 {
+    for (QString &name : names) {
+        if (name.isEmpty())
+            name = QStringLiteral("(an empty heading)");
+    }
     return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
 }
 
@@ -208,6 +215,10 @@ struct AgilentImporter::ImportRun
     std::optional<DayMonthFinding> dayMonth;
     QString dayMonthWarning;
     QString stamp; // the export's normalised time stamp, once the start is read from it
+    bool stampInClockChangeGap = false; // as the zone's clock reads it
+    // Seconds east of UTC of the clock the stamp was read on, when the acquisition time showed
+    // it to be other than the zone's.
+    std::optional<int> stampOffset;
     QVariantMap preferencesUsed;
 
     // A preference's value, read at the moment of use and remembered for the report.
@@ -287,6 +298,7 @@ void AgilentImporter::runImport(bool addToSession)
     if (!chooseStartTime(run))
         return;
     checkDayAndMonthOfStart(run);
+    readStartOnStampClock(run);
     if (!takeChannels(run) || !readTable(run))
         return;
     handOff(run, addToSession);
@@ -474,15 +486,8 @@ QDateTime AgilentImporter::getDateTimeFromCSV(ImportRun &run)
     case ExportStamp::None:
         break;
     }
-    if (stamp.reading.inClockChangeGap)
-        TsLog().warningWithOrigin(
-            QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the clock of %3 "
-                           "skips at its change to summer time; it is read as %4, the time the "
-                           "clock shows that much later.")
-                .arg(stamp.normalised, fileName, QString::fromUtf8(run.zone.id()),
-                     stamp.reading.time.toString(Qt::ISODate)),
-            warningOrigin(stampStage), now());
     run.stamp = stamp.normalised;
+    run.stampInClockChangeGap = stamp.reading.inClockChangeGap;
     return stamp.reading.time;
 }
 
@@ -511,6 +516,63 @@ void AgilentImporter::checkDayAndMonthOfStart(ImportRun &run)
     publishReport(run);
 }
 
+// The export's stamp shows the clock of the instrument's computer, which need not be the zone's.
+// An acquisition time with an offset of its own tells that clock's offset when the "Acquired"
+// stamp, read as a bare wall clock, lies whole quarter hours from it: the start is then read in
+// that offset. Any other contradiction is reported and the start kept, unless the day and month
+// check has reported it already.
+void AgilentImporter::readStartOnStampClock(ImportRun &run)
+{
+    const std::optional<SampleRecord> &record = run.folder.record;
+    if (run.stamp.isEmpty() || run.dayMonth || !record || !record->hasOwnOffset())
+        return reportClockChangeGap(run);
+    const QString format = run.preference(AgilentPreference::dateFormat);
+    const ExportStamp acquired = readExportStamp(run.lines->content(), run.lines->separator(),
+                                                 acquiredTimeOption, format, QTimeZone::utc());
+    const QDateTime inZone = readLocalStamp(acquired.normalised, format, run.zone).time;
+    if (acquired.failure != ExportStamp::None || inZone == record->acquired)
+        return reportClockChangeGap(run);
+    run.stampOffset = stampClockOffset(acquired.reading.time, record->acquired);
+    if (!run.stampOffset) {
+        if (qAbs(inZone.msecsTo(record->acquired)) > sameMomentMSecs)
+            TsLog().warningWithOrigin(
+                QStringLiteral("The time stamp \"%1\" of \"%2\" reads as %3, not the "
+                               "acquisition time %4 that %5 gives, and the two differ by no whole "
+                               "number of quarter hours: the stamp's clock is not known. The "
+                               "import keeps the start as read in %6.")
+                    .arg(acquired.normalised, fileName, inZone.toString(Qt::ISODate),
+                         record->acquired.toString(Qt::ISODate), record->file,
+                         QString::fromUtf8(run.zone.id())),
+                warningOrigin(importStage), now());
+        return reportClockChangeGap(run);
+    }
+    const QTimeZone clock(*run.stampOffset);
+    run.start = readLocalStamp(run.stamp, format, clock).time.toTimeZone(run.zone);
+    TsLog().debugWithOrigin(
+        QStringLiteral("The time stamp \"%1\" of \"%2\" shows a clock at UTC%3: it lies whole "
+                       "quarter hours from the acquisition time %4 that %5 gives. The start is "
+                       "read in that offset, as %6.")
+            .arg(acquired.normalised, fileName, utcOffsetText(*run.stampOffset),
+                 record->acquired.toString(Qt::ISODate), record->file,
+                 run.start.toOffsetFromUtc(*run.stampOffset).toString(Qt::ISODate)),
+        debugOrigin(stampStage, __LINE__), now());
+    publishReport(run);
+}
+
+// Read in a fixed offset, a stamp falls in no gap.
+void AgilentImporter::reportClockChangeGap(const ImportRun &run)
+{
+    if (!run.stampInClockChangeGap)
+        return;
+    TsLog().warningWithOrigin(
+        QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the clock of %3 "
+                       "skips at its change to summer time; it is read as %4, the time the "
+                       "clock shows that much later.")
+            .arg(run.stamp, fileName, QString::fromUtf8(run.zone.id()),
+                 run.start.toString(Qt::ISODate)),
+        warningOrigin(stampStage), now());
+}
+
 bool AgilentImporter::takeChannels(ImportRun &run)
 {
     if (run.xmlLoaded) {
@@ -535,9 +597,27 @@ bool AgilentImporter::takeChannels(ImportRun &run)
     if (header.massShifted)
         TsLog().debugWithOrigin(QStringLiteral("Mass shifting detected"),
                                 warningOrigin(importStage), now());
+    reportRenamedHeadings(header);
     run.channelNames = header.names;
     run.massPairs = header.massPairs;
     return true;
+}
+
+// Two channels of one name would be one column, the later one's values and mass pair
+// overwriting the earlier one's; the name a heading got instead must not pass unnoticed.
+void AgilentImporter::reportRenamedHeadings(const ChannelHeader &header)
+{
+    if (header.renamings.isEmpty())
+        return;
+    const ChannelHeader::Renaming &first = header.renamings.first();
+    QString text = QStringLiteral("The channel header of \"%1\" holds the heading \"%2\", whose "
+                                  "name the earlier heading \"%3\" took; its values are read as "
+                                  "the channel \"%4\".")
+                       .arg(fileName, first.heading, first.earlierHeading, first.name);
+    if (header.renamings.size() > 1)
+        text += QStringLiteral(" %1 more headings repeat a name and are renamed alike.")
+                    .arg(header.renamings.size() - 1);
+    TsLog().warningWithOrigin(text, warningOrigin(importStage), now());
 }
 
 void AgilentImporter::takeAcquisitionFolderChannels(ImportRun &run)
@@ -752,6 +832,8 @@ void AgilentImporter::publishReport(const ImportRun &run)
                          run.preferencesUsed.value(AgilentPreference::labelField).toString()));
     if (run.folder.batchLog)
         report.insert(QStringLiteral("batchLog"), batchLogReport(*run.folder.batchLog));
+    if (run.stampOffset)
+        report.insert(QStringLiteral("stampOffset"), utcOffsetText(*run.stampOffset));
     if (run.dayMonth)
         report.insert(QStringLiteral("dayMonthCheck"),
                       dayMonthReport(*run.dayMonth, run.dayMonthWarning));

@@ -8,6 +8,7 @@
 #include <QDateTime>
 
 class FileLines;
+struct ChannelHeader;
 
 // The host names the interface base plainly; the meta-object answers casts to that name.
 using TesselPlugin::PluginInterface;
@@ -21,6 +22,8 @@ using TesselPlugin::PluginInterface;
 // id (QString or QByteArray, "Australia/Sydney") of the zone whose wall clock the export's stamps
 // and the batch log's local times show, and in which the start and end are given; empty or unset,
 // the computer's zone. An id unknown here ends the import with a message, before the file is read.
+// A stamp that an acquisition time with its own offset shows to be on another clock is read at
+// that clock's offset ("stampOffset" in the report).
 class AgilentImporter : public AbstractImporter, public PluginInterface
 {
     Q_OBJECT
@@ -52,7 +55,10 @@ private:
     bool chooseStartTime(ImportRun &run);
     QDateTime getDateTimeFromCSV(ImportRun &run);
     void checkDayAndMonthOfStart(ImportRun &run);
+    void readStartOnStampClock(ImportRun &run);
+    void reportClockChangeGap(const ImportRun &run);
     bool takeChannels(ImportRun &run);
+    void reportRenamedHeadings(const ChannelHeader &header);
     void takeAcquisitionFolderChannels(ImportRun &run);
     bool readTable(ImportRun &run);
     void reportUncountedRows(const FileLines &lines, int rowsRead);

@@ -1,14 +1,18 @@
 #include "channelheader.h"
 
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTextCodec>
 
 namespace {
 
+// The names given so far, each with the heading that took it; for headers of thousands of
+// channels.
+using TakenNames = QHash<QString, QString>;
+
 // A repeated heading takes the first free name of: symbol+mass, symbol+final mass,
 // symbol+mass_final mass (the last one even when taken).
-QString shiftedChannelName(const QSet<QString> &taken, const QString &symbol, const QString &mass,
+QString shiftedChannelName(const TakenNames &taken, const QString &symbol, const QString &mass,
                            const QString &finalMass)
 {
     const QString byMass = symbol + mass;
@@ -20,34 +24,62 @@ QString shiftedChannelName(const QSet<QString> &taken, const QString &symbol, co
     return symbol + mass + QLatin1Char('_') + finalMass;
 }
 
+// A plain heading whose name is taken ("P31" after "P31 -> 47") gets the last alternative of a
+// repeated mass-shifted heading, its mass as both masses ("P31_31"); when that is taken too, or
+// the heading names no mass (an empty one), a number ("P31_31_2", "_2"). Each number is
+// tried once per name, so that thousands of empty headings take no quadratic time.
+QString freeName(const TakenNames &taken, QHash<QString, int> &lastNumber, const QString &name,
+                 const QString &mass)
+{
+    const QString byMasses = mass.isEmpty() ? name : name + QLatin1Char('_') + mass;
+    if (!taken.contains(byMasses))
+        return byMasses;
+    int number = lastNumber.value(byMasses, 1);
+    QString numbered;
+    do
+        numbered = byMasses + QLatin1Char('_') + QString::number(++number);
+    while (taken.contains(numbered));
+    lastNumber.insert(byMasses, number);
+    return numbered;
+}
+
 // Each heading after the time heading gives one channel, so that the n-th channel stays the
 // n-th value of every line. A heading with an arrow takes the mass-shift names; one without (a
-// header that mixes both forms) keeps its own name, with its mass as both masses. Empty headings
-// (a spreadsheet's padding) give none.
+// header that mixes both forms) keeps its own name, with its mass as both masses, unless an
+// earlier heading took it. An empty heading is a column like any other, named "" as in a plain
+// header; only the empty ones after the last heading (a spreadsheet's padding) give none.
 void readShiftedHeadings(const QString &text, ChannelHeader &header)
 {
     const QRegularExpression shifted(
         QStringLiteral("(?<symbol>[A-Z]{1}[a-z]{0,1})(?<mass>\\d+) -> (?<final_mass>\\d+)"));
     const QRegularExpression plain(QStringLiteral("^[A-Z][a-z]?(\\d+)$"));
-    QSet<QString> taken; // the names so far, for headers of thousands of channels
+    TakenNames taken;
+    QHash<QString, int> lastNumber;
     QStringList headings = text.split(QLatin1Char(','));
     headings.removeFirst();
+    while (!headings.isEmpty() && headings.last().simplified().isEmpty())
+        headings.removeLast();
     for (const QString &heading : qAsConst(headings)) {
         const QRegularExpressionMatch match = shifted.match(heading);
+        QString name;
         if (match.hasMatch()) {
             const QString mass = match.captured(QStringLiteral("mass"));
             const QString finalMass = match.captured(QStringLiteral("final_mass"));
-            header.names.append(shiftedChannelName(taken, match.captured(QStringLiteral("symbol")),
-                                                   mass, finalMass));
+            name = shiftedChannelName(taken, match.captured(QStringLiteral("symbol")), mass,
+                                      finalMass);
             header.massPairs.append({mass, finalMass});
-        } else if (const QString name = heading.simplified(); !name.isEmpty()) {
-            const QString mass = plain.match(name).captured(1);
-            header.names.append(name);
-            header.massPairs.append({mass, mass});
         } else {
-            continue;
+            name = heading.simplified();
+            const QString mass = plain.match(name).captured(1);
+            if (taken.contains(name)) {
+                const QString own = name;
+                name = freeName(taken, lastNumber, own, mass);
+                header.renamings.append({own, taken.value(own), name});
+            }
+            header.massPairs.append({mass, mass});
         }
-        taken.insert(header.names.last());
+        header.names.append(name);
+        taken.insert(name, heading.simplified());
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QVector>
 
 // The channels named by an export's channel header line (its fourth line).
 struct ChannelHeader
@@ -13,6 +14,14 @@ struct ChannelHeader
     QStringList names;
     // For a mass-shifted (MS/MS) header, (mass, final mass) of each channel, as written.
     MassPairList massPairs;
+    // Plain headings of a mass-shifted header whose name an earlier heading had taken.
+    struct Renaming
+    {
+        QString heading;
+        QString earlierHeading;
+        QString name; // the name it got instead
+    };
+    QVector<Renaming> renamings;
 };
 
 // Reads an English header ("Time [Sec],Li7,..."), the Chinese software's header (GB18030) or a

@@ -7,6 +7,9 @@
 
 namespace {
 const qint64 maxZoneDifferenceMSecs = 14 * 3600 * 1000LL;
+// Every UTC offset in use is a whole number of quarter hours (Nepal's +05:45, the Chatham
+// Islands' +12:45).
+const qint64 offsetStepMSecs = 15 * 60 * 1000LL;
 // Stamps before this instant (14 December 1970) are taken for misread dates.
 const qint64 earliestStartMSecs = 30000000LL * 1000;
 } // namespace
@@ -52,6 +55,25 @@ ExportStamp readExportStamp(const QByteArray &content, char separator,
     if (!start.isValid() || start.toMSecsSinceEpoch() < earliestStartMSecs)
         stamp.failure = ExportStamp::Impossible;
     return stamp;
+}
+
+std::optional<int> stampClockOffset(const QDateTime &wallClock, const QDateTime &instant)
+{
+    if (!wallClock.isValid() || !instant.isValid())
+        return std::nullopt;
+    const qint64 offset = instant.msecsTo(wallClock);
+    if (offset % offsetStepMSecs != 0 || qAbs(offset) > maxZoneDifferenceMSecs)
+        return std::nullopt;
+    return int(offset / 1000);
+}
+
+QString utcOffsetText(int offsetSeconds)
+{
+    const int minutes = qAbs(offsetSeconds) / 60;
+    return QStringLiteral("%1%2:%3")
+        .arg(offsetSeconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString formatWithDayAndMonthSwapped(const QString &dateFormat)

@@ -35,6 +35,15 @@ ExportStamp readExportStamp(const QByteArray &content, char separator,
                             const QString &timeLineOption, const QString &dateFormat,
                             const QTimeZone &zone);
 
+// The UTC offset of the clock that wrote an export's stamp, as an acquisition instant with an
+// offset of its own shows it: the stamp read as a bare wall clock (in UTC) lies a whole number of
+// quarter hours from the instant, at most 14 hours (every offset in use), which is that offset.
+// None when the two differ by anything else.
+std::optional<int> stampClockOffset(const QDateTime &wallClock, const QDateTime &instant);
+
+// "+11:00", "-03:30", "+00:00".
+QString utcOffsetText(int offsetSeconds);
+
 // "dd MM yyyy hh mm ss" -> "MM dd yyyy hh mm ss"; the format unchanged when it lacks either.
 QString formatWithDayAndMonthSwapped(const QString &dateFormat);
 

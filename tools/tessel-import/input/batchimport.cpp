@@ -17,14 +17,26 @@ void reportAndForget(const ResultHandler &report, const ImportResult &result)
     Session()->data()->forgetFile(result.file);
 }
 
-void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, const QTimeZone &zone,
-                    ProgressBar *bar, const ResultHandler &report)
+ImportResult importEntry(const ImporterPlugins &plugins, const InputEntry &entry,
+                         const QTimeZone &zone, const ProgressCallback &progress)
 {
-    for (const QString &file : files) {
-        const QString name = QFileInfo(file).fileName();
+    if (entry.problem.isEmpty())
+        return importFile(plugins, entry.path, zone, progress);
+    ImportResult failed;
+    failed.file = entry.path;
+    failed.errors = QStringList{entry.problem};
+    failed.timeZone = zone;
+    return failed;
+}
+
+void importOneByOne(const ImporterPlugins &plugins, const QVector<InputEntry> &entries,
+                    const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report)
+{
+    for (const InputEntry &entry : entries) {
+        const QString name = QFileInfo(entry.path).fileName();
         bar->show(0.0, name);
         bar->resume();
-        const ImportResult result = importFile(plugins, file, zone, [bar, &name](double percent) {
+        const ImportResult result = importEntry(plugins, entry, zone, [bar, &name](double percent) {
             bar->show(percent / 100.0, name);
         });
         bar->pause();
@@ -38,19 +50,19 @@ void importOneByOne(const ImporterPlugins &plugins, const QStringList &files, co
 class ConcurrentImports
 {
 public:
-    ConcurrentImports(const ImporterPlugins &plugins, const QStringList &files, int jobs,
+    ConcurrentImports(const ImporterPlugins &plugins, const QVector<InputEntry> &entries, int jobs,
                       const QTimeZone &zone, ProgressBar *bar)
-        : plugins(plugins), files(files), zone(zone), results(files.size()), bar(bar)
+        : plugins(plugins), entries(entries), zone(zone), results(entries.size()), bar(bar)
     {
         pool.setMaxThreadCount(jobs);
     }
 
     void start(int index)
     {
-        if (index >= files.size())
+        if (index >= entries.size())
             return;
         pool.start(QRunnable::create(
-            [this, index] { finish(index, importFile(plugins, files.at(index), zone, {})); }));
+            [this, index] { finish(index, importEntry(plugins, entries.at(index), zone, {})); }));
     }
 
     ImportResult take(int index)
@@ -69,13 +81,13 @@ private:
         QMutexLocker lock(&mutex);
         results[index] = std::move(result);
         ++finished;
-        bar->show(double(finished) / files.size(),
-                  QStringLiteral("%1 of %2 files").arg(finished).arg(files.size()));
+        bar->show(double(finished) / entries.size(),
+                  QStringLiteral("%1 of %2 files").arg(finished).arg(entries.size()));
         resultArrived.wakeAll();
     }
 
     const ImporterPlugins &plugins;
-    const QStringList files;
+    const QVector<InputEntry> entries;
     const QTimeZone zone;
     QVector<std::optional<ImportResult>> results;
     ProgressBar *bar;
@@ -87,19 +99,19 @@ private:
 
 } // namespace
 
-void importFiles(const ImporterPlugins &plugins, const QStringList &files, int jobs,
+void importFiles(const ImporterPlugins &plugins, const QVector<InputEntry> &entries, int jobs,
                  const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report)
 {
-    jobs = qMin(jobs, files.size());
+    jobs = qMin(jobs, int(entries.size()));
     if (jobs <= 1) {
-        importOneByOne(plugins, files, zone, bar, report);
+        importOneByOne(plugins, entries, zone, bar, report);
         return;
     }
-    ConcurrentImports imports(plugins, files, jobs, zone, bar);
+    ConcurrentImports imports(plugins, entries, jobs, zone, bar);
     const int window = 2 * jobs;
     for (int i = 0; i < window; ++i)
         imports.start(i);
-    for (int i = 0; i < files.size(); ++i) {
+    for (int i = 0; i < entries.size(); ++i) {
         const ImportResult result = imports.take(i);
         bar->pause();
         reportAndForget(report, result);

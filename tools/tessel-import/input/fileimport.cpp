@@ -93,6 +93,7 @@ void takeImporterReport(const AbstractImporter &importer, ImportResult *result)
 {
     const QVariantMap report = importer.property("importReport").toMap();
     result->intensityUnit = report.value(QStringLiteral("intensityUnit")).toString();
+    result->stampOffset = report.value(QStringLiteral("stampOffset")).toString();
     if (report.contains(QStringLiteral("acquisitionFolder"))) {
         const QVariantMap folder = report.value(QStringLiteral("acquisitionFolder")).toMap();
         const auto text = [&](const char *key) {

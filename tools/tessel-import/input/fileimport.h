@@ -62,7 +62,15 @@ struct BatchLogReport
     QVector<BatchLogAcquisition> acquisitions;
 };
 
-// Everything one file's import announced, stored and logged.
+// A file the run writes of an import (--export, --plot).
+struct FileOutput
+{
+    QString kind; // "table" or "picture"
+    QString path;
+    QString error; // why it was not written; empty when it was
+};
+
+// Everything one file's import announced, stored and logged, and what the run wrote of it.
 struct ImportResult
 {
     QString file;
@@ -80,12 +88,16 @@ struct ImportResult
     QStringList errors;
     QVector<LogEntry> log;
     QString intensityUnit; // as the export's second line writes it; empty when it names none
+    // The UTC offset ("+11:00") the export's stamp was read in, when the acquisition folder's
+    // time showed the instrument's clock to be in it; empty when read in timeZone.
+    QString stampOffset;
     std::optional<AcquisitionFolderReport> acquisitionFolder;
     std::optional<DayMonthWarning> dayMonthWarning;
     std::optional<BatchLogReport> batchLog;
     int fileRecords = 0;
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;
+    QVector<FileOutput> outputs; // empty when none was asked for or nothing was stored
     // The zone the importer was asked to read local times in; the reports show times in it.
     QTimeZone timeZone = QTimeZone::systemTimeZone();
 };

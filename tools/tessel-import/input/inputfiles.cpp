@@ -88,33 +88,38 @@ QStringList recognisedFilesUnder(const QString &folder, const ImporterPlugins &p
 
 } // namespace
 
-QStringList filesToImport(const QStringList &paths, const ImporterPlugins &plugins,
-                          QStringList *problems)
+RunInputs filesToImport(const QStringList &paths, const ImporterPlugins &plugins)
 {
-    QStringList files;
+    RunInputs inputs;
     QSet<QString> seen;
     for (const QString &path : paths) {
         const QFileInfo info(path);
         QStringList found;
-        if (info.isDir()) {
+        QString problem;
+        if (!info.exists())
+            problem = QStringLiteral("no such file or folder");
+        else if (!info.isReadable())
+            problem = QStringLiteral("cannot be read");
+        else if (info.isDir())
             found = recognisedFilesUnder(QDir::cleanPath(path), plugins);
-            if (found.isEmpty())
-                problems->append(
-                    QStringLiteral("%1: no file there that an importer recognises").arg(path));
-        } else if (info.exists()) {
+        else
             found = QStringList{QDir::cleanPath(path)};
-        } else {
-            problems->append(QStringLiteral("%1: no such file or folder").arg(path));
-        }
+        if (info.isDir() && problem.isEmpty() && found.isEmpty())
+            problem = QStringLiteral("no file there that an importer recognises");
+        if (!problem.isEmpty())
+            inputs.entries.append({path, problem});
+        else
+            inputs.sources.append(path);
         for (const QString &file : qAsConst(found)) {
             const QString key = samePathKey(file);
             if (!seen.contains(key)) {
                 seen.insert(key);
-                files.append(file);
+                inputs.entries.append({file, QString()});
+                inputs.files.append(file);
             }
         }
     }
-    return files;
+    return inputs;
 }
 
 QString bundledExample()
@@ -161,11 +166,11 @@ QString samePathKey(const QString &path, PathStyle style)
     return style == PathStyle::Windows ? absolute.toCaseFolded() : absolute;
 }
 
-QString commonFolder(const QStringList &files, PathStyle style)
+QString commonFolder(const QStringList &paths, PathStyle style)
 {
     QStringList common;
-    for (int i = 0; i < files.size(); ++i) {
-        const QStringList parts = folderParts(files.at(i), style);
+    for (int i = 0; i < paths.size(); ++i) {
+        const QStringList parts = folderParts(paths.at(i), style);
         int shared = 0;
         while (i > 0 && shared < common.size() && shared < parts.size() &&
                common.at(shared).compare(parts.at(shared), caseRule(style)) == 0)

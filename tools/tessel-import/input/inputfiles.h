@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QVector>
 
 class ImporterPlugins;
 
@@ -15,12 +16,26 @@ constexpr PathStyle nativePathStyle = PathStyle::Windows;
 constexpr PathStyle nativePathStyle = PathStyle::Posix;
 #endif
 
-// The files to import for the command line's paths: a file as given, a folder as every file
-// under it that an importer recognises, in path order; a file named twice is imported once.
-// Paths that exist neither as file nor as folder, and folders without importable files, are
-// described in problems.
-QStringList filesToImport(const QStringList &paths, const ImporterPlugins &plugins,
-                          QStringList *problems);
+// One entry of a run's reports: a file to import, or a path that gives none.
+struct InputEntry
+{
+    QString path;
+    QString problem; // why the path gives no file (it does not exist, cannot be read, ...)
+};
+
+// What a run takes from the command line's paths.
+struct RunInputs
+{
+    QVector<InputEntry> entries; // in the order of the paths
+    QStringList files;           // the files among the entries
+    QStringList sources;         // the paths that gave them, which the outputs' layout keeps
+};
+
+// The inputs for the command line's paths: a file as given, a folder as every file under it
+// that an importer recognises, in path order; a file named twice is imported once. A path that
+// does not exist or cannot be read, and a folder without importable files, is an entry with its
+// problem, so that the reports count it.
+RunInputs filesToImport(const QStringList &paths, const ImporterPlugins &plugins);
 
 // The example acquisition that comes with the program: the installed copy beside the program,
 // else the one in the source tree.
@@ -35,10 +50,12 @@ QString absolutePath(const QString &path, PathStyle style = nativePathStyle);
 // The same text for every name of one file: its absolute path, case folded on Windows.
 QString samePathKey(const QString &path, PathStyle style = nativePathStyle);
 
-// The deepest folder that holds all the files (absolute): a batch's outputs and overview name
-// each file by its path below it, which keeps what sets the files apart. Empty when the files
-// have no root in common (two Windows drives or shares).
-QString commonFolder(const QStringList &files, PathStyle style = nativePathStyle);
+// The deepest folder that holds all the paths (absolute), each a file or a folder: a batch's
+// overview names each file by its path below the folder of its files, which keeps what sets the
+// files apart; the outputs go at their paths below the folder of the paths given, so that a
+// folder named keeps its own name, as when copied. Empty when the paths have no root in common
+// (two Windows drives or shares).
+QString commonFolder(const QStringList &paths, PathStyle style = nativePathStyle);
 
 // A file's path relative to the folder that commonFolder gave. Without one, it is the path
 // below a folder named for the file's root: "C/data/x.csv" for "C:/data/x.csv" and

@@ -1,10 +1,16 @@
 #include "options/commandline.h"
 
+#include "input/inputfiles.h"
 #include "options/timezone.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +27,19 @@ const QString hostSettingsPlace =
 // more than 400 MB of memory while it is drawn.
 const QSize smallestPlot(400, 300);
 const int largestPlotSide = 10000;
+
+// A file or folder of the installation, named relative to the program, where it is; in the
+// build tree its place in any installation, so that the manual page, made there from the help,
+// names no folder of the build machine.
+QString installedPlace(const char *besideProgram, const char *belowPrefix)
+{
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                              QLatin1Char('/') + QLatin1String(besideProgram));
+    if (QFileInfo::exists(installed))
+        return installed;
+    const QString place = QString::fromUtf8(belowPrefix);
+    return QDir::isAbsolutePath(place) ? place : QStringLiteral("<prefix>/") + place;
+}
 
 struct OptionSet
 {
@@ -42,9 +61,14 @@ struct OptionSet
         QStringLiteral("Report as one JSON document on stdout (its keys: see README.md).")};
     QCommandLineOption exportDir{
         QStringLiteral("export"),
-        QStringLiteral("Write each imported table as CSV under <dir>, at the input's path "
-                       "relative to the folder that holds all inputs (<dir>/run.b/001.d/001.csv)."),
+        QStringLiteral("Write each imported table as CSV under <dir>, each input keeping its own "
+                       "name as when copied into <dir>: the folder run.b gives "
+                       "<dir>/run.b/001.d/001.csv, the file x.csv <dir>/x.csv."),
         QStringLiteral("dir")};
+    QCommandLineOption overwrite{
+        QStringLiteral("overwrite"),
+        QStringLiteral("Let --export and --plot replace files of an earlier run; without it a run "
+                       "that would replace a file writes nothing.")};
     QCommandLineOption timeZone{
         QStringLiteral("timezone"),
         QStringLiteral("Read and show times in <zone>, an IANA name such as Australia/Sydney, "
@@ -86,16 +110,23 @@ struct OptionSet
                               QStringLiteral("Draw intensity on a linear axis instead of a "
                                              "logarithmic one.")};
 
+    QList<QCommandLineOption> all() const
+    {
+        return {help, version,   listImporters, detect,     showSettings, pluginDir,
+                json, exportDir, overwrite,     timeZone,   settings,     set,
+                jobs, plot,      plotSize,      plotFormat, channels,     linear};
+    }
+
     void addTo(QCommandLineParser &parser) const
     {
-        parser.addOptions({help, version, listImporters, detect, showSettings, pluginDir, json,
-                           exportDir, timeZone, settings, set, jobs, plot, plotSize, plotFormat,
-                           channels, linear});
+        parser.addOptions(all());
         parser.addPositionalArgument(
             QStringLiteral("paths"),
-            QStringLiteral("Files or folders to import (default: the bundled example); with "
-                           "--detect, the files to test."),
-            QStringLiteral("[PATH...]"));
+            QStringLiteral("Files or folders to import, at least one (the bundled examples are "
+                           "in %1); with --detect, the files to test.")
+                .arg(installedPlace(TESSEL_INSTALLED_EXAMPLES_DIR "/..",
+                                    TESSEL_EXAMPLES_DIR_IN_PREFIX)),
+            QStringLiteral("PATH..."));
     }
 };
 
@@ -235,6 +266,10 @@ bool checkPathCount(const ToolOptions &options, QString *error)
 {
     if (options.mode == ToolMode::Detect && options.paths.isEmpty())
         *error = QStringLiteral("--detect needs at least one FILE");
+    else if (options.mode == ToolMode::Import && options.paths.isEmpty())
+        *error = QStringLiteral("no PATH to import: name files or folders, such as the bundled "
+                                "example %1")
+                     .arg(bundledExample());
     else if ((options.mode == ToolMode::ListImporters || options.mode == ToolMode::ShowSettings) &&
              !options.paths.isEmpty())
         *error = QStringLiteral("unexpected argument \"%1\"").arg(options.paths.first());
@@ -253,6 +288,36 @@ QString helpText(const QCommandLineParser &parser)
     return text;
 }
 
+// The parser's complaint in the form of the tool's other messages. An unknown option is named as
+// it was written ("--frobnicate", "-x.csv"): the parser drops the dashes and takes a word after
+// a single dash for a row of one-letter options.
+QString parseError(const QCommandLineParser &parser, const OptionSet &set,
+                   const QStringList &arguments)
+{
+    for (int i = 1; !parser.unknownOptionNames().isEmpty() && i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
+            continue;
+        const bool singleDash = !argument.startsWith(QLatin1String("--"));
+        const QString written = argument.section(QLatin1Char('='), 0, 0);
+        const QString name = written.mid(singleDash ? 1 : 2);
+        const QList<QCommandLineOption> options = set.all();
+        const auto known = std::find_if(options.cbegin(), options.cend(), [&](const auto &option) {
+            return option.names().contains(name) && (!singleDash || name.size() == 1);
+        });
+        if (known == options.cend())
+            return QStringLiteral("unknown option '%1'").arg(written);
+        if (!known->valueName().isEmpty() && written == argument)
+            ++i; // its value, whatever it looks like
+    }
+    QString text = parser.errorText();
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text.left(1).toLower() + text.mid(1);
+}
+
 } // namespace
 
 ParsedOptions parseOptions(const QStringList &arguments)
@@ -262,16 +327,17 @@ ParsedOptions parseOptions(const QStringList &arguments)
         QStringLiteral("Imports instrument data files with the importer plug-ins and reports "
                        "what each import handed to the data store.\n\n"
                        "The keys of the --json report are described in README.md, section "
-                       "\"The JSON report\" (installed as %1/README.md). Preferences are read "
-                       "from %2 unless --settings names a file; --set and --settings never "
-                       "change them.")
-            .arg(QStringLiteral(TESSEL_INSTALLED_DOC_DIR), hostSettingsPlace));
+                       "\"The JSON report\" (installed as %1). Preferences are read from %2 "
+                       "unless --settings names a file; --set and --settings never change them.")
+            .arg(installedPlace(TESSEL_INSTALLED_DOC_DIR "/README.md",
+                                TESSEL_DOC_DIR_IN_PREFIX "/README.md"),
+                 hostSettingsPlace));
     const OptionSet set;
     set.addTo(parser);
 
     ParsedOptions parsed;
     if (!parser.parse(arguments)) {
-        parsed.usageError = parser.errorText();
+        parsed.usageError = parseError(parser, set, arguments);
         return parsed;
     }
     if (parser.isSet(set.help)) {
@@ -295,6 +361,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
     options.pluginDir = parser.value(set.pluginDir);
     options.json = parser.isSet(set.json);
     options.exportDir = parser.value(set.exportDir);
+    options.overwrite = parser.isSet(set.overwrite);
     options.settingsFile = parser.value(set.settings);
     if (checkNoDash(options, &parsed.usageError) && checkPathCount(options, &parsed.usageError))
         parsed.options = options;

@@ -16,7 +16,8 @@ struct ToolOptions
     QString pluginDir;
     bool json = false;
     QString exportDir;
-    QString settingsFile; // --settings: preferences from this INI file; empty: the host's
+    bool overwrite = false; // --overwrite: outputs may replace files of an earlier run
+    QString settingsFile;   // --settings: preferences from this INI file; empty: the host's
     QHash<QString, QString> overrides;
     int jobs = 1;
     QString plotTarget; // --plot: a picture file, or a folder for one picture per file

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTextStream>
 #include <QVariantMap>
@@ -35,6 +36,24 @@ QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property)
                                  fields.value(QStringLiteral("meaning")).toString()});
     }
     return declarations;
+}
+
+QString preferenceAdvice(const QStringList &errors, const QVector<PreferenceDeclaration> &declared)
+{
+    const QSettings settings;
+    for (const PreferenceDeclaration &declaration : declared) {
+        const QString value = settings.value(declaration.key, declaration.defaultValue).toString();
+        // A one-word value ("default") may stand in any message; a longer one is quoted.
+        if (!value.trimmed().contains(QLatin1Char(' ')))
+            continue;
+        const QRegularExpression quoted(
+            QStringLiteral("(^|\\W)%1(\\W|$)").arg(QRegularExpression::escape(value)));
+        if (std::any_of(errors.cbegin(), errors.cend(),
+                        [&](const QString &error) { return error.contains(quoted); }))
+            return QStringLiteral("to read it under another %1 than \"%2\", give --set \"%1=...\"")
+                .arg(declaration.key, value);
+    }
+    return QString();
 }
 
 bool PreferenceOverrides::apply(const QString &file, const QHash<QString, QString> &overrides,

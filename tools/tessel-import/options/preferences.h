@@ -26,6 +26,12 @@ struct PreferenceDeclaration
 // "key", "default", "values" and "meaning". Entries without a key are left out.
 QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property);
 
+// How to read again a file whose import failed: when an error quotes the value in use of a
+// declared preference, the --set that changes it for one run ("to read it under another
+// agilentDateFormat than \"dd MM yyyy hh mm ss\", give --set \"agilentDateFormat=...\""); empty
+// when no error quotes one. The importers name such a value when it may not fit the file.
+QString preferenceAdvice(const QStringList &errors, const QVector<PreferenceDeclaration> &declared);
+
 // Lets one run read its preferences from a file of its own and override some, never writing the
 // host's settings store: the application's store moves to a temporary INI file that holds the
 // values of the source (the named file, or the user's and the system's settings) and the

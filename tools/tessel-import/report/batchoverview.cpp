@@ -28,9 +28,9 @@ Totals totalsOf(const QVector<OverviewLine> &lines)
     Totals totals;
     totals.files = int(lines.size());
     for (const OverviewLine &line : lines) {
-        if (!line.ok)
+        totals.ok += line.ok ? 1 : 0;
+        if (!line.stored)
             continue;
-        ++totals.ok;
         totals.rowCount += line.rowCount;
         totals.dataRowCount += dataRowsOf(line.rowCount);
         totals.durationSeconds += line.durationSeconds.value_or(0.0);
@@ -38,11 +38,12 @@ Totals totalsOf(const QVector<OverviewLine> &lines)
     return totals;
 }
 
+// A path that gives no file, an import that stored nothing and an output not written all fail.
 QString statusOf(const ImportResult &result)
 {
-    if (result.importer.isEmpty())
+    if (result.importer.isEmpty() && result.errors.isEmpty())
         return QStringLiteral("not recognised");
-    if (!result.ok)
+    if (!succeeded(result))
         return QStringLiteral("failed");
     return result.dayMonthWarning ? QStringLiteral("ok, check the date") : QStringLiteral("ok");
 }
@@ -138,12 +139,19 @@ QJsonObject lineToJson(const OverviewLine &line)
 
 } // namespace
 
+bool succeeded(const ImportResult &result)
+{
+    return result.ok &&
+           std::all_of(result.outputs.cbegin(), result.outputs.cend(),
+                       [](const FileOutput &output) { return output.error.isEmpty(); });
+}
+
 void BatchOverview::add(const ImportResult &result)
 {
     lines.append(OverviewLine{result.file, result.sampleName,
                               result.start.toTimeZone(result.timeZone), result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
-                              statusOf(result)});
+                              succeeded(result), statusOf(result)});
     const QString batch = batchFolderOf(result.file);
     exportedAcquisitions[batch].append(QFileInfo(result.file).absoluteDir().dirName());
     if (result.batchLog && !batchLogs.contains(batch))

@@ -12,6 +12,9 @@
 
 class QTextStream;
 
+// Whether a file's import stored its data and the run wrote every output asked for of it.
+bool succeeded(const ImportResult &result);
+
 // What the overview shows of one file's import.
 struct OverviewLine
 {
@@ -21,7 +24,8 @@ struct OverviewLine
     std::optional<double> durationSeconds;
     int rowCount = 0;
     int channelCount = 0;
-    bool ok = false;
+    bool stored = false; // the data reached the store: its rows and duration count
+    bool ok = false;     // stored, and every output written
     QString status;
 };
 

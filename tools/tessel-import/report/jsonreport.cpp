@@ -87,6 +87,17 @@ QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning, const Q
                     {QStringLiteral("swappedStart"), isoTimeText(warning->swappedStart, zone)}}};
 }
 
+QJsonArray outputsToJson(const QVector<FileOutput> &outputs)
+{
+    QJsonArray array;
+    for (const FileOutput &output : outputs)
+        array.append(QJsonObject{
+            {QStringLiteral("kind"), output.kind},
+            {QStringLiteral("path"), output.path},
+            {QStringLiteral("error"), output.error.isEmpty() ? QJsonValue() : output.error}});
+    return array;
+}
+
 const char jsonDocumentStart[] = "{\n    \"files\": [\n";
 
 // A JSON value as QJsonDocument writes it indented, nested the given number of spaces deep: every
@@ -129,6 +140,8 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("startTime"), timeOrNull(result.start.toTimeZone(result.timeZone))},
         {QStringLiteral("endTime"), timeOrNull(result.end.toTimeZone(result.timeZone))},
         {QStringLiteral("startEpoch"), epochOrNull(result.start)},
+        {QStringLiteral("stampOffset"),
+         result.stampOffset.isEmpty() ? QJsonValue() : QJsonValue(result.stampOffset)},
         {QStringLiteral("endEpoch"), epochOrNull(result.end)},
         {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
         {QStringLiteral("rowCount"), result.rowCount},
@@ -141,5 +154,6 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
         {QStringLiteral("log"), logToJson(result.log)},
         {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)},
-        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning, result.timeZone)}};
+        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning, result.timeZone)},
+        {QStringLiteral("outputs"), outputsToJson(result.outputs)}};
 }

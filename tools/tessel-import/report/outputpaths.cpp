@@ -8,13 +8,25 @@
 
 namespace {
 
-QString folderProblem(const QString &option, const QString &folder)
+bool isAtOrBelow(const QString &path, const QString &folder, PathStyle style)
+{
+    const QString key = samePathKey(path, style), base = samePathKey(folder, style);
+    return key == base ||
+           key.startsWith(base.endsWith(QLatin1Char('/')) ? base : base + QLatin1Char('/'));
+}
+
+// The folder itself, or the folder of a picture, is created when its parent exists or lies in
+// the other folder the run creates (--export out --plot out/pictures). Two folders cannot each
+// lie in the other, so neither waits for itself.
+QString folderProblem(const QString &option, const QString &folder, bool isFolder,
+                      const QString &otherFolder, PathStyle style)
 {
     const QFileInfo info(folder);
-    if (info.exists() && !info.isDir())
+    if (isFolder && info.exists() && !info.isDir())
         return QStringLiteral("%1 %2: %2 is a file, not a folder").arg(option, folder);
     const QString parent = QFileInfo(absolutePath(folder)).path();
-    if (!info.exists() && !QFileInfo(parent).isDir())
+    const bool created = !otherFolder.isEmpty() && isAtOrBelow(parent, otherFolder, style);
+    if (!(isFolder && info.exists()) && !QFileInfo(parent).isDir() && !created)
         return QStringLiteral("%1 %2: the folder %3 does not exist").arg(option, folder, parent);
     return QString();
 }
@@ -33,16 +45,15 @@ QString mirroredPath(const QString &folder, const QString &inputsFolder, const Q
 
 QString outputProblem(const QStringList &files, const QString &exportFolder,
                       const QString &inputsFolder, const std::optional<PlotTarget> &plots,
-                      PathStyle style)
+                      bool overwrite, PathStyle style)
 {
-    QString problem = exportFolder.isEmpty()
-                          ? QString()
-                          : folderProblem(QStringLiteral("--export"), exportFolder);
-    if (problem.isEmpty() && plots && plots->namesFolder())
-        problem = folderProblem(QStringLiteral("--plot"), plots->path());
-    else if (problem.isEmpty() && plots && !QFileInfo(absolutePath(plots->path())).dir().exists())
-        problem = QStringLiteral("--plot %1: the folder %2 does not exist")
-                      .arg(plots->path(), QFileInfo(absolutePath(plots->path())).path());
+    const QString plotFolder = plots && plots->namesFolder() ? plots->path() : QString();
+    QString problem = exportFolder.isEmpty() ? QString()
+                                             : folderProblem(QStringLiteral("--export"),
+                                                             exportFolder, true, plotFolder, style);
+    if (problem.isEmpty() && plots)
+        problem = folderProblem(QStringLiteral("--plot"), plots->path(), plots->namesFolder(),
+                                exportFolder, style);
     if (!problem.isEmpty())
         return problem;
 
@@ -65,8 +76,12 @@ QString outputProblem(const QStringList &files, const QString &exportFolder,
                                  .arg(file, output)
                            : QStringLiteral("%1 and %2 would both be written to %3")
                                  .arg(*earlier, file, output);
-            if (QFileInfo(output).isDir())
+            const QFileInfo existing(output);
+            if (existing.isDir())
                 return QStringLiteral("%1: the output %2 is a folder").arg(file, output);
+            if (!overwrite && (existing.exists() || existing.isSymLink()))
+                return QStringLiteral("%1: the output %2 exists (--overwrite replaces it)")
+                    .arg(file, output);
             writtenBy.insert(samePathKey(output, style), file);
         }
     }

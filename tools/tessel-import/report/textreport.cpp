@@ -68,8 +68,11 @@ void writeImport(const ImportResult &result, QTextStream &out)
 {
     out << "  Sample:     " << orNone(result.sampleName.value_or(QString())) << '\n'
         << "  Machine:    " << orNone(result.machineName) << '\n'
-        << "  Start:      " << timeText(result.start.toTimeZone(result.timeZone)) << '\n'
-        << "  End:        " << timeText(result.end.toTimeZone(result.timeZone)) << '\n'
+        << "  Start:      " << timeText(result.start.toTimeZone(result.timeZone)) << '\n';
+    if (!result.stampOffset.isEmpty())
+        out << "  Stamp:      read at UTC" << result.stampOffset
+            << ", the instrument's clock as the acquisition time shows it\n";
+    out << "  End:        " << timeText(result.end.toTimeZone(result.timeZone)) << '\n'
         << "  Duration:   "
         << (result.durationSeconds ? QStringLiteral("%1 s").arg(*result.durationSeconds)
                                    : QStringLiteral("(not announced)"))
@@ -84,12 +87,23 @@ void writeImport(const ImportResult &result, QTextStream &out)
     out << "  Data store: " << storeVerdict(result) << '\n';
 }
 
+// A written output by its path; one that failed by why, which names the path.
+void writeOutputs(const ImportResult &result, QTextStream &out)
+{
+    for (const FileOutput &output : result.outputs)
+        out << (output.kind == QLatin1String("table") ? "  Table:      " : "  Picture:    ")
+            << (output.error.isEmpty() ? output.path
+                                       : QStringLiteral("not written: ") + output.error)
+            << '\n';
+}
+
+// An importer may log the failure it signals: it is shown once, as the error.
 void writeProblems(const ImportResult &result, QTextStream &out)
 {
     for (const QString &error : result.errors)
         out << "  Error:      " << error << '\n';
     for (const LogEntry &entry : result.log) {
-        if (entry.level != LogEntry::Warning)
+        if (entry.level != LogEntry::Warning || result.errors.contains(entry.message))
             continue;
         out << "  Warning:    " << entry.message;
         if (!entry.origin.isEmpty())
@@ -109,11 +123,15 @@ void writeTextReport(const ImportResult &result, QTextStream &out)
 {
     out << result.file << '\n';
     if (result.importer.isEmpty()) {
-        out << "  Not recognised by any importer\n\n";
+        if (result.errors.isEmpty())
+            out << "  Not recognised by any importer\n";
+        writeProblems(result, out);
+        out << '\n';
         return;
     }
     out << "  Importer:   " << result.importer << '\n';
     writeImport(result, out);
+    writeOutputs(result, out);
     writeProblems(result, out);
     out << '\n';
 }
