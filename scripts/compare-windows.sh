@@ -41,9 +41,10 @@ for zone in UTC Europe/Berlin Australia/Sydney; do
   done
   linux=$work/linux/${zone//\//_}
   windows=$work/windows/${zone//\//_}
-  if cmp -s "$linux/paths-aside.json" "$windows/paths-aside.json" &&
+  tables=$(find "$linux/tables" -name '*.csv' 2>/dev/null | wc -l)
+  if [ "$tables" -gt 0 ] && cmp -s "$linux/paths-aside.json" "$windows/paths-aside.json" &&
      diff -r "$linux/tables" "$windows/tables" >/dev/null; then
-    echo "$zone: ${#exports[@]} exports, the same JSON and CSV bytes on Linux and Windows"
+    echo "$zone: ${#exports[@]} exports, $tables tables: the same JSON and CSV bytes on Linux and Windows"
   else
     echo "$zone: Linux and Windows differ"
     diff "$linux/paths-aside.json" "$windows/paths-aside.json" | head -n 20 || true
