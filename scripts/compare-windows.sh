@@ -36,8 +36,10 @@ for zone in UTC Europe/Berlin Australia/Sydney; do
     # Failing exports count too: both systems must fail the same way.
     "${tool[@]}" --settings "$work/empty.ini" --timezone "$zone" --json --export "$out/tables" \
       "${exports[@]}" >"$out/report.json" 2>"$out/stderr" || true
-    # Paths aside: Wine's drive letter for the root folder, and the package's own place.
-    sed -e 's#Z:/#/#g' -e "s#$work/windows#$work/linux#g" "$out/report.json" >"$out/paths-aside.json"
+    # Paths aside: Wine's drive letter for the root folder, the inputs' folder as either system
+    # writes it (one resolves links, the other not), and the package's own place.
+    sed -e 's#Z:/#/#g' -e "s#$(pwd -P)/#<inputs>/#g" -e "s#$(pwd -L)/#<inputs>/#g" \
+      -e "s#$work/windows#$work/linux#g" "$out/report.json" >"$out/paths-aside.json"
   done
   linux=$work/linux/${zone//\//_}
   windows=$work/windows/${zone//\//_}
