@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+// A preference an importer reads from the host's settings store: its key, its default, the values
+// it recognises (empty: any text) and what it decides. Importers carry theirs in the
+// "preferences" property, as PreferenceDeclarations.
+struct PreferenceDeclaration
+{
+    QString key;
+    QString defaultValue;
+    QStringList recognisedValues;
+    QString meaning;
+};
+using PreferenceDeclarations = QVector<PreferenceDeclaration>;
+
+// What the acquisition or batch folder added to an import, and which files served.
+struct AcquisitionFolderReport
+{
+    QString instrumentName;
+    QString sampleLabel;
+    QString sampleLabelField; // the sample record's field that gave the label
+    QString methodFile;
+    QString sampleRecordFile;
+    QString instrumentFile;       // empty when no file named the instrument
+    QDateTime acquisitionInstant; // in the offset of the file it came from
+    QString acquisitionResult;    // the batch log's verdict; empty when none
+};
+
+// A start read from the export's stamp that the acquisition time contradicts, while the stamp
+// read with day and month swapped agrees.
+struct DayMonthReport
+{
+    QString message; // the warning the import logged
+    QDateTime exportStart;
+    QDateTime swappedStart;
+    QDateTime acquisitionInstant;
+    QString preference; // the key of the date format
+    QString dateFormat;
+    QString suggestedDateFormat;
+};
+
+// One acquisition of a batch log.
+struct BatchLogAcquisition
+{
+    QString acquisition; // the ".d" folder's name
+    QString sampleName;
+    QString result;
+};
+
+// The log of the batch that an export belongs to.
+struct BatchLogReport
+{
+    QString file;
+    QVector<BatchLogAcquisition> acquisitions;
+};
+
+// What one import found and used beyond the host's signals. An importer leaves it in its
+// "importReport" property: an empty report when an import starts, filled as the import goes.
+struct ImportReport
+{
+    QVector<QPair<QString, QString>> preferencesUsed; // key and value, as read
+    QString intensityUnit; // as the export's second line writes it; empty when it names none
+    // The UTC offset ("+11:00") the export's stamp was read in, when the acquisition's own time
+    // showed the instrument's clock to be in it; empty when read in the importer's zone.
+    QString stampOffset;
+    std::optional<AcquisitionFolderReport> acquisitionFolder; // set when the folder served
+    std::optional<DayMonthReport> dayMonthCheck;
+    std::optional<BatchLogReport> batchLog;
+};
+
+Q_DECLARE_METATYPE(PreferenceDeclarations)
+Q_DECLARE_METATYPE(ImportReport)
