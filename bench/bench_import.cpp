@@ -77,9 +77,9 @@ BENCHMARK(BM_ReadTable)->Unit(benchmark::kMillisecond);
 void BM_StampSearch(benchmark::State &state)
 {
     const FileLines lines(exportBytes());
-    const QString option = state.range(0) ? printedTimeOption : acquiredTimeOption;
+    const StampLine line = state.range(0) ? StampLine::Printed : StampLine::Acquired;
     for (auto _ : state)
-        benchmark::DoNotOptimize(findStampText(lines.content(), lines.separator(), option));
+        benchmark::DoNotOptimize(findStampText(lines.content(), lines.separator(), line));
     reportRates(state, lines.content().size(), 1);
 }
 BENCHMARK(BM_StampSearch)->ArgName("printed")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

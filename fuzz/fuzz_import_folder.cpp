@@ -7,7 +7,7 @@
 #include "acquisitionfolder.h"
 #include "agilentimporter.h"
 #include "fuzzsupport.h"
-#include "timestamptext.h"
+#include "importsettings.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     placeFile(batch.filePath(QStringLiteral("Method/BatchLog.xml")), parts, 3);
     placeFile(batch.filePath(QStringLiteral("BatchLog.csv")), parts, 4);
     placeFile(folder.filePath(QStringLiteral("AcqData/Devices.xml")), parts, 5);
-    const QString options[] = {acquiredTimeOption, printedTimeOption,
-                               QStringLiteral("Use XML Time")};
-    fuzzing::setPreference(QStringLiteral("agilentTimeLineOption"), options[size % 3]);
+    // The time-line preference's values: the Acquired line, the Printed line, XML time.
+    const PreferenceDeclaration &timeLine = importPreferences().at(0);
+    fuzzing::setPreference(timeLine.key, timeLine.recognisedValues.at(int(size % 3)));
     AgilentImporter importer;
     fuzzing::importAndCheck(importer, csvPath);
     return 0;

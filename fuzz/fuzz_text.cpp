@@ -58,8 +58,8 @@ void checkStamps(const FileLines &lines)
     const QString formats[] = {QStringLiteral("dd MM yyyy hh mm ss"),
                                QStringLiteral("MM dd yyyy hh mm ss"),
                                QStringLiteral("yyyy MM dd hh mm ss")};
-    for (const QString &option : {acquiredTimeOption, printedTimeOption}) {
-        const auto text = findStampText(lines.content(), lines.separator(), option);
+    for (const StampLine line : {StampLine::Acquired, StampLine::Printed}) {
+        const auto text = findStampText(lines.content(), lines.separator(), line);
         const auto stamp = text ? normaliseTimeStamp(*text) : std::nullopt;
         for (const QString &format : formats) {
             if (stamp)

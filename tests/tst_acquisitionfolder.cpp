@@ -284,10 +284,11 @@ private slots:
         SignalLog log(importer);
         const auto stored = importStored(importer, write(acquisition));
         QVERIFY(stored);
-        const QVariantMap report = importer.property("importReport").toMap();
-        const QVariantMap folder = report.value("acquisitionFolder").toMap();
-        const auto fileName = [&](const char *key, int parts = 1) {
-            return folder.value(key).toString().section('/', -parts);
+        const ImportReport report = importer.property("importReport").value<ImportReport>();
+        const AcquisitionFolderReport folder =
+            report.acquisitionFolder.value_or(AcquisitionFolderReport());
+        const auto fileName = [&](const QString &path, int parts = 1) {
+            return path.section('/', -parts);
         };
         QStringList dwell;
         for (float seconds : stored->dwellTimes)
@@ -299,8 +300,8 @@ private slots:
         QCOMPARE(stored->start.timeZone(), expectedZone);
         QCOMPARE(
             QStringList({sample.chopped(1), stored->machineName, stored->channelNames.join(','),
-                         dwell.join(','), fileName("sampleRecordFile"), fileName("methodFile", 2),
-                         fileName("instrumentFile")})
+                         dwell.join(','), fileName(folder.sampleRecordFile),
+                         fileName(folder.methodFile, 2), fileName(folder.instrumentFile)})
                 .join("; "),
             facts);
         // Every record of the import agrees, and the values stand in their header's order.
@@ -316,12 +317,11 @@ private slots:
         // names the instrument; a batch layout in a ".b" folder has a log for the overview.
         if (acquisition.layout == Layout::InFolder)
             QVERIFY(TsLog().entries().value(0).message.startsWith("Loading Agilent xml files\r"));
-        const QString instrumentNote =
-            "Instrument name from " + folder.value("instrumentFile").toString();
+        const QString instrumentNote = "Instrument name from " + folder.instrumentFile;
         QCOMPARE(std::count_if(TsLog().entries().cbegin(), TsLog().entries().cend(),
                                [&](const LogEntry &e) { return e.message == instrumentNote; }),
-                 fileName("instrumentFile") == "Devices.xml" ? 1 : 0);
-        QCOMPARE(report.contains("batchLog"),
+                 fileName(folder.instrumentFile) == "Devices.xml" ? 1 : 0);
+        QCOMPARE(report.batchLog.has_value(),
                  acquisition.layout != Layout::InFolder && acquisition.batchFolder.endsWith(".b"));
         const QStringList warnings = loggedWarnings();
         QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
@@ -332,10 +332,10 @@ private slots:
                 return e.level == LogEntry::Debug && e.message.contains("shows a clock at UTC");
             });
         if (!zone.isEmpty()) {
-            QCOMPARE(report.value("stampOffset").toString(), offset);
+            QCOMPARE(report.stampOffset, offset);
             QCOMPARE(offsetNoted, !offset.isEmpty());
         }
-        const QDateTime acquired = folder.value("acquisitionInstant").toDateTime();
+        const QDateTime acquired = folder.acquisitionInstant;
         QCOMPARE(acquired, instant);
         QCOMPARE(importer.acquisitionTime, instant);
         if (instant.isValid()) // given in the zone; reported in the source's offset

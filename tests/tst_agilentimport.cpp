@@ -85,7 +85,8 @@ private slots:
                                 << recognised << channels << rows << start;
         };
         const QStringList three{"Li7", "Na23", "Mg24"}, four = three + QStringList{"Al27"};
-        const QString acquired = acquiredTimeOption, printed = printedTimeOption;
+        const QString acquired = timeLineText(StampLine::Acquired),
+                      printed = timeLineText(StampLine::Printed);
         const QTimeZone zone = QTimeZone::systemTimeZone();
         const QDateTime stamp(QDate(2020, 11, 18), QTime(14, 24, 29), zone), none;
         const QDateTime printedStamp(QDate(2020, 11, 18), QTime(14, 25, 2), zone);
@@ -344,7 +345,8 @@ private slots:
     void stampLineChoice_data()
     {
         addColumns<QByteArray, QString, QString>("content", "option", "text"); // null text: no line
-        const QString acquiredOption = acquiredTimeOption, printed = printedTimeOption;
+        const QString acquiredOption = timeLineText(StampLine::Acquired),
+                      printed = timeLineText(StampLine::Printed);
         const auto row = [](const char *name, const QByteArray &content, const QString &option,
                             const QString &text) {
             QTest::newRow(name) << content << option << text;
@@ -388,7 +390,8 @@ private slots:
         const auto [content, option, text] =
             fetchColumns<QByteArray, QString, QString>("content", "option", "text");
         const FileLines lines(content);
-        const auto found = findStampText(lines.content(), lines.separator(), option);
+        const auto found =
+            findStampText(lines.content(), lines.separator(), parseTimeLine(option).stampLine);
         QCOMPARE(found.has_value(), !text.isNull());
         QCOMPARE(found.value_or(QString()), text);
     }
@@ -496,7 +499,7 @@ private slots:
         const auto stored = importStored(importer, write(acquisition));
         QVERIFY(stored);
         QCOMPARE(stored->channels.value("Li7")[0], 1.0);
-        QCOMPARE(importer.property("importReport").toMap().value("intensityUnit").toString(), unit);
+        QCOMPARE(importer.property("importReport").value<ImportReport>().intensityUnit, unit);
         QCOMPARE(loggedWarnings(),
                  unit == "Counts"
                      ? QStringList{QStringLiteral("The file \"%1\" holds counts per dwell time "

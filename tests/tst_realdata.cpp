@@ -2,6 +2,7 @@
 // beside the project: every one imports with the default preferences except where the rules make
 // it fail, and the exports whose facts are known import as those facts.
 #include "agilentimporter.h"
+#include "importreport.h"
 #include "importtesting.h"
 
 #include <QtTest>
@@ -40,11 +41,12 @@ QString facts(const RawInput &stored, const QStringList &signalLog, const Agilen
     QStringList dwell;
     for (float seconds : stored.dwellTimes)
         dwell.append(QString::number(seconds));
-    const QVariantMap folder =
-        importer.property("importReport").toMap().value("acquisitionFolder").toMap();
+    const AcquisitionFolderReport folder =
+        importer.property("importReport")
+            .value<ImportReport>()
+            .acquisitionFolder.value_or(AcquisitionFolderReport());
     const QString acquired =
-        folder.value("acquisitionInstant").toDateTime().toString(Qt::ISODateWithMs) + ' ' +
-        folder.value("acquisitionResult").toString();
+        folder.acquisitionInstant.toString(Qt::ISODateWithMs) + ' ' + folder.acquisitionResult;
     return QStringList{stored.channelNames.join(','),
                        pairTexts(stored.massPairs).join(','),
                        QString::number(stored.rowCount),

@@ -15,10 +15,6 @@
 
 namespace {
 
-const QString postShiftKey = QStringLiteral("Post-shift mass");
-const QString preShiftKey = QStringLiteral("Pre-shift mass");
-const QString massKey = QStringLiteral("Element m/z");
-
 QHash<QString, QVariant> recordOf(const AcquisitionMethod &method, const QString &key)
 {
     return method.value(key).toHash();
@@ -26,16 +22,16 @@ QHash<QString, QVariant> recordOf(const AcquisitionMethod &method, const QString
 
 bool isMassShifted(const QHash<QString, QVariant> &record)
 {
-    return record.contains(postShiftKey);
+    return record.contains(MethodKey::postShift);
 }
 
 // Whole-number masses; text that is not a whole number counts as 0.
 std::tuple<int, int> sortMasses(const QHash<QString, QVariant> &record)
 {
     if (isMassShifted(record))
-        return {record.value(preShiftKey).toString().toInt(),
-                record.value(postShiftKey).toString().toInt()};
-    const int mass = record.value(massKey).toString().toInt();
+        return {record.value(MethodKey::preShift).toString().toInt(),
+                record.value(MethodKey::postShift).toString().toInt()};
+    const int mass = record.value(MethodKey::mz).toString().toInt();
     return {mass, mass};
 }
 
@@ -73,22 +69,19 @@ ChannelProperties channelProperties(const AcquisitionMethod &method, const QStri
     ChannelProperties properties;
     for (const QString &key : channels) {
         const QHash<QString, QVariant> record = recordOf(method, key);
-        properties.dwellTimes.append(
-            record.value(QStringLiteral("Element dwell time (s)")).toString().toFloat());
+        properties.dwellTimes.append(record.value(MethodKey::dwellTime).toString().toFloat());
         if (isMassShifted(record))
-            properties.massPairs.append(
-                {record.value(preShiftKey).toString(), record.value(postShiftKey).toString()});
+            properties.massPairs.append({record.value(MethodKey::preShift).toString(),
+                                         record.value(MethodKey::postShift).toString()});
         else if (pairEveryChannel)
             properties.massPairs.append(
-                {record.value(massKey).toString(), record.value(massKey).toString()});
+                {record.value(MethodKey::mz).toString(), record.value(MethodKey::mz).toString()});
     }
     return properties;
 }
 
 namespace {
 
-const QString sampleNameField = QStringLiteral("Use Sample Name Field");
-const QString commentField = QStringLiteral("Use Comment Field");
 // Batch logs and device lists are small; a larger file is not one the instrument wrote.
 const qint64 maxRecordFileSize = 64 << 20;
 
@@ -210,7 +203,7 @@ QDateTime batchLogXmlTime(const QString &text, const FolderLookupInput &input)
 QDateTime batchLogCsvTime(const QString &text, const FolderLookupInput &input)
 {
     const std::optional<QString> stamp = normaliseTimeStamp(text);
-    return stamp ? readLocalStamp(*stamp, input.dateFormat, input.zone).time : QDateTime();
+    return stamp ? readLocalStamp(*stamp, input.settings.dateFormat, input.zone).time : QDateTime();
 }
 
 // A batch's logs: Method/BatchLog.xml, written by newer instrument software, and BatchLog.csv.
@@ -329,15 +322,55 @@ AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input)
         folder.failure = QStringLiteral("no AcqMethod.xml");
     else if (!search.record)
         folder.failure = search.failure;
-    else if (input.labelField != sampleNameField && input.labelField != commentField)
-        folder.failure =
-            QStringLiteral("the label preference \"%1\" is not known").arg(input.labelField);
+    else if (input.settings.labelField == LabelField::Unknown)
+        folder.failure = QStringLiteral("the label preference \"%1\" is not known")
+                             .arg(input.settings.labelFieldText);
     if (!folder.usable())
         return folder;
-    folder.sampleLabel =
-        input.labelField == sampleNameField ? search.record->sampleName : search.record->comment;
+    folder.sampleLabel = input.settings.labelField == LabelField::SampleName
+                             ? search.record->sampleName
+                             : search.record->comment;
     takeInstrument(places, folder);
     const auto reader = std::make_unique<AgilentXmlReader>(nullptr, folder.methodFile);
     folder.method = *reader->read();
     return folder;
+}
+
+AcquisitionFolderReport folderReport(const AcquisitionFolder &folder, LabelField labelField)
+{
+    return {folder.instrumentName,   folder.sampleLabel,      labelFieldName(labelField),
+            folder.methodFile,       folder.sampleRecordFile, folder.instrumentFile,
+            folder.record->acquired, folder.record->result};
+}
+
+BatchLogReport batchLogReport(const BatchLog &log)
+{
+    BatchLogReport report{log.file, {}};
+    for (const BatchLogEntry &entry : log.entries)
+        report.acquisitions.append(
+            {acquisitionFolderName(entry.dataFile), entry.sampleName, entry.result});
+    return report;
+}
+
+FolderUse folderUse(const AcquisitionFolder &folder, const QString &path)
+{
+    FolderUse use;
+    if (!folder.methodFile.isEmpty() && !folder.sampleRecordFile.isEmpty())
+        use.notes.append(QStringLiteral("Loading Agilent xml files\r%1\r%2")
+                             .arg(folder.methodFile, folder.sampleRecordFile));
+    if (!folder.usable()) {
+        if (!folder.methodFile.isEmpty() || !folder.sampleRecordFile.isEmpty())
+            use.notes.append(QStringLiteral("No acquisition folder metadata for %1: %2")
+                                 .arg(path, folder.failure));
+        return use;
+    }
+    if (!folder.instrumentFile.isEmpty() && folder.instrumentFile != folder.sampleRecordFile)
+        use.notes.append(QStringLiteral("Instrument name from %1").arg(folder.instrumentFile));
+    use.serves = folder.method.size() <= maxChannels;
+    if (!use.serves)
+        use.warning = QStringLiteral("The acquisition method \"%1\" lists %2 channels, more than "
+                                     "the %3 an import takes; the acquisition folder is not used.")
+                          .arg(folder.methodFile, QString::number(folder.method.size()),
+                               QString::number(maxChannels));
+    return use;
 }

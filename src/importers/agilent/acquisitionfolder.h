@@ -3,6 +3,9 @@
 #include "columns.h"
 
 #include "batchrecords.h"
+#include "importoutcome.h"
+#include "importreport.h"
+#include "importsettings.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -42,9 +45,10 @@ struct FolderLookupInput
     QString exportPath;
     // The export's first line, which names its acquisition folder ("D:\DATA\run.b\001.d").
     QByteArray firstLine;
-    QString labelField; // "Use Sample Name Field" or "Use Comment Field"
-    QString dateFormat; // reads the local times of a batch's BatchLog.csv
-    QTimeZone zone;     // whose wall clock those times are
+    // The label field, and the date format that reads the local times of a batch's
+    // BatchLog.csv.
+    const ImportSettings &settings;
+    QTimeZone zone; // whose wall clock those times are
 };
 
 // The sample record of one acquisition: from its AcqData/sample_info.xml, or from its batch's
@@ -103,3 +107,18 @@ struct AcquisitionFolder
 //                  else the Devices.xml of another acquisition of the batch
 // The batch places count when the export's folder stands in a folder whose name ends in ".b".
 AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input);
+
+// Whether the folder serves the import of the export at path: its method and record are found,
+// name this export's acquisition, and the method lists no more channels than an import takes.
+// With debug notes on the files found, and a warning when the method is too large.
+struct FolderUse
+{
+    bool serves = false;
+    QStringList notes;
+    QString warning;
+};
+FolderUse folderUse(const AcquisitionFolder &folder, const QString &path);
+
+// What the folder gave an import that it served, for the import's report.
+AcquisitionFolderReport folderReport(const AcquisitionFolder &folder, LabelField labelField);
+BatchLogReport batchLogReport(const BatchLog &log);

@@ -2,13 +2,13 @@
 
 #include "abstractimporter.h"
 #include "datamanager.h"
+#include "importoutcome.h"
 #include "log.h"
 #include "plugininterface.h"
 
-#include <QDateTime>
-
-class FileLines;
-struct ChannelHeader;
+struct ChannelPlan;
+struct ImportReport;
+struct StartTime;
 
 // The host names the interface base plainly; the meta-object answers casts to that name.
 using TesselPlugin::PluginInterface;
@@ -17,8 +17,8 @@ using TesselPlugin::PluginInterface;
 // software), enriched from the acquisition folder's or the batch's method and records.
 //
 // Besides the host's signals it leaves two dynamic properties for hosts that want more: the
-// preferences it reads ("preferences": key, default, recognised values, meaning) and, after each
-// import, what it found and used ("importReport"). A host may set a third, "timeZone": the IANA
+// preferences it reads ("preferences", PreferenceDeclarations) and, after each import, what it
+// found and used ("importReport", an ImportReport). A host may set a third, "timeZone": the IANA
 // id (QString or QByteArray, "Australia/Sydney") of the zone whose wall clock the export's stamps
 // and the batch log's local times show, and in which the start and end are given; empty or unset,
 // the computer's zone. An id unknown here ends the import with a message, before the file is read.
@@ -42,33 +42,20 @@ public slots:
     void importData(bool addToSession) override;
 
 private:
-    struct ImportRun;
-    enum class Failure;
+    struct Findings;
+    struct Delivery;
 
-    // The stages of an import, in order; a stage that ends the import answers false.
+    // The import: its stages in order, each a value from values; the driver logs what each
+    // found and ends the import at the first failure.
     void runImport(bool addToSession);
-    bool takeTimeZone(ImportRun &run);
-    bool readFile(ImportRun &run);
-    void reportNulByte(const FileLines &lines);
-    void readIntensityUnit(ImportRun &run);
-    bool getXMLMetadata(ImportRun &run);
-    bool chooseStartTime(ImportRun &run);
-    QDateTime getDateTimeFromCSV(ImportRun &run);
-    void checkDayAndMonthOfStart(ImportRun &run);
-    void readStartOnStampClock(ImportRun &run);
-    void reportClockChangeGap(const ImportRun &run);
-    bool takeChannels(ImportRun &run);
-    void reportRenamedHeadings(const ChannelHeader &header);
-    void takeAcquisitionFolderChannels(ImportRun &run);
-    bool readTable(ImportRun &run);
-    void reportUncountedRows(const FileLines &lines, int rowsRead);
-    void handOff(ImportRun &run, bool addToSession);
-    void announceResults(const ImportRun &run);
-    void addToDataStore(const ImportRun &run);
-
-    void publishReport(const ImportRun &run);
-    // Ends a failed import: its log entry, then its closing signals.
-    void fail(Failure failure, const QString &warning);
+    void logStart(const StartTime &start);
+    void handOff(const Delivery &delivery, const Findings &found, bool addToSession);
+    void announce(const Delivery &delivery);
+    void store(const Delivery &delivery);
+    // The base's fields and the report, from what the import found, once it ends.
+    void takeFindings(const Findings &found);
+    // Ends a failed import: its log entries, then its closing signals.
+    void fail(const ImportFailure &failure, const Findings &found);
 
     DataManager *dataManager;
 };

@@ -1,28 +1,34 @@
 #include "agilentxmlreader.h"
 
+#include "channelheader.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 
+namespace MethodKey {
+const QString symbol = QStringLiteral("Element symbol");
+const QString mz = QStringLiteral("Element m/z");
+const QString dwellTime = QStringLiteral("Element dwell time (s)");
+const QString preShift = QStringLiteral("Pre-shift mass");
+const QString postShift = QStringLiteral("Post-shift mass");
+} // namespace MethodKey
+
 namespace {
-const QLatin1String elementMzKey("Element m/z");
-const QLatin1String elementSymbolKey("Element symbol");
-const QLatin1String preShiftMassKey("Pre-shift mass");
-const QLatin1String postShiftMassKey("Post-shift mass");
 
 struct ChannelProperty
 {
     QLatin1String element;
-    QLatin1String key;
+    QString key;
 };
 
 // Children of an "IcpmsElement" whose text is stored as it stands, under a readable key.
 const ChannelProperty channelProperties[] = {
-    {QLatin1String("ElementID"), QLatin1String("Element ID")},
-    {QLatin1String("MZ"), elementMzKey},
-    {QLatin1String("DetectorMode"), QLatin1String("Element detector mode")},
-    {QLatin1String("IntegrationTime"), QLatin1String("Element dwell time (s)")},
-    {QLatin1String("ElementName"), elementSymbolKey},
+    {QLatin1String("ElementID"), QStringLiteral("Element ID")},
+    {QLatin1String("MZ"), MethodKey::mz},
+    {QLatin1String("DetectorMode"), QStringLiteral("Element detector mode")},
+    {QLatin1String("IntegrationTime"), MethodKey::dwellTime},
+    {QLatin1String("ElementName"), MethodKey::symbol},
 };
 
 QString channelPropertyKey(const QStringRef &elementName)
@@ -41,20 +47,14 @@ QString elementText(QXmlStreamReader &xml)
 }
 
 // Symbol and mass; an on-mass and a mass-shifted measurement of the same element get separate
-// keys, so a taken key falls back to the post-shift mass, then to both masses.
+// keys, named as the channel header names its channels.
 QString channelKey(const QHash<QString, QVariant> &table, const QHash<QString, QVariant> &record,
                    bool massShifted)
 {
-    const QString symbol = record.value(elementSymbolKey).toString();
-    const QString preShift = record.value(preShiftMassKey).toString();
-    const QString postShift = record.value(postShiftMassKey).toString();
-    const QString primary =
-        symbol + (massShifted ? preShift : record.value(elementMzKey).toString());
-    if (!table.contains(primary))
-        return primary;
-    if (!table.contains(symbol + postShift))
-        return symbol + postShift;
-    return symbol + preShift + QLatin1Char('_') + postShift;
+    const QString preShift = record.value(MethodKey::preShift).toString();
+    return channelName(table, record.value(MethodKey::symbol).toString(),
+                       massShifted ? preShift : record.value(MethodKey::mz).toString(), preShift,
+                       record.value(MethodKey::postShift).toString());
 }
 } // namespace
 
@@ -109,8 +109,8 @@ void AgilentXmlReader::readIcpmsElement()
         } else if (xmlReader->name() == QLatin1String("SelectedMZ")) {
             // The mass read so far is the one measured after the shift.
             massShifted = true;
-            record.insert(postShiftMassKey, record.value(elementMzKey).toString());
-            record.insert(preShiftMassKey, elementText(*xmlReader));
+            record.insert(MethodKey::postShift, record.value(MethodKey::mz).toString());
+            record.insert(MethodKey::preShift, elementText(*xmlReader));
         } else {
             xmlReader->skipCurrentElement();
         }

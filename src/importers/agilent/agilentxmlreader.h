@@ -8,6 +8,15 @@
 
 #include <memory>
 
+// The keys of a channel's property record in the acquisition method's table.
+namespace MethodKey {
+extern const QString symbol;    // "Element symbol"
+extern const QString mz;        // "Element m/z"
+extern const QString dwellTime; // "Element dwell time (s)"
+extern const QString preShift;  // "Pre-shift mass", in mass-shifted records only
+extern const QString postShift; // "Post-shift mass", in mass-shifted records only
+} // namespace MethodKey
+
 // Reads one XML file of an Agilent acquisition folder in a single streaming pass. A root named
 // "AcquisitionDataSet" (AcqMethod.xml) yields one channel property record per measured element,
 // keyed by element symbol and mass; a root named "SampleInfo" (sample_info.xml) yields the

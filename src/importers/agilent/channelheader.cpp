@@ -10,20 +10,6 @@ namespace {
 // channels.
 using TakenNames = QHash<QString, QString>;
 
-// A repeated heading takes the first free name of: symbol+mass, symbol+final mass,
-// symbol+mass_final mass (the last one even when taken).
-QString shiftedChannelName(const TakenNames &taken, const QString &symbol, const QString &mass,
-                           const QString &finalMass)
-{
-    const QString byMass = symbol + mass;
-    if (!taken.contains(byMass))
-        return byMass;
-    const QString byFinalMass = symbol + finalMass;
-    if (!taken.contains(byFinalMass))
-        return byFinalMass;
-    return symbol + mass + QLatin1Char('_') + finalMass;
-}
-
 // A plain heading whose name is taken ("P31" after "P31 -> 47") gets the last alternative of a
 // repeated mass-shifted heading, its mass as both masses ("P31_31"); when that is taken too, or
 // the heading names no mass (an empty one), a number ("P31_31_2", "_2"). Each number is
@@ -65,8 +51,8 @@ void readShiftedHeadings(const QString &text, ChannelHeader &header)
         if (match.hasMatch()) {
             const QString mass = match.captured(QStringLiteral("mass"));
             const QString finalMass = match.captured(QStringLiteral("final_mass"));
-            name = shiftedChannelName(taken, match.captured(QStringLiteral("symbol")), mass,
-                                      finalMass);
+            name =
+                channelName(taken, match.captured(QStringLiteral("symbol")), mass, mass, finalMass);
             header.massPairs.append({mass, finalMass});
         } else {
             name = heading.simplified();

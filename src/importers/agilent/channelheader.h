@@ -24,6 +24,23 @@ struct ChannelHeader
     QVector<Renaming> renamings;
 };
 
+// The name of a channel of an element (symbol) measured at primaryMass, by the one rule that the
+// channel header and the acquisition method share: symbol+primaryMass, or when a channel took it
+// already, symbol+finalMass, or symbol+mass_finalMass (the last one even when taken). taken:
+// the names given so far (anything with contains()).
+template<typename Taken>
+QString channelName(const Taken &taken, const QString &symbol, const QString &primaryMass,
+                    const QString &mass, const QString &finalMass)
+{
+    const QString primary = symbol + primaryMass;
+    if (!taken.contains(primary))
+        return primary;
+    const QString byFinalMass = symbol + finalMass;
+    if (!taken.contains(byFinalMass))
+        return byFinalMass;
+    return symbol + mass + QLatin1Char('_') + finalMass;
+}
+
 // Reads an English header ("Time [Sec],Li7,..."), the Chinese software's header (GB18030) or a
 // mass-shifted header ("Time [Sec],Ti48 -> 64,...").
 ChannelHeader parseChannelHeader(const QByteArray &line);

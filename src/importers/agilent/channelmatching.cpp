@@ -1,5 +1,7 @@
 #include "channelmatching.h"
 
+#include "agilentxmlreader.h"
+
 #include <QRegularExpression>
 
 #include <tuple>
@@ -26,11 +28,11 @@ int massOf(const QVariant &text)
 
 Identity methodIdentity(const QHash<QString, QVariant> &record)
 {
-    const QString symbol = record.value(QStringLiteral("Element symbol")).toString().trimmed();
-    if (record.contains(QStringLiteral("Post-shift mass")))
-        return identity(symbol, massOf(record.value(QStringLiteral("Pre-shift mass"))),
-                        massOf(record.value(QStringLiteral("Post-shift mass"))));
-    const int mass = massOf(record.value(QStringLiteral("Element m/z")));
+    const QString symbol = record.value(MethodKey::symbol).toString().trimmed();
+    if (record.contains(MethodKey::postShift))
+        return identity(symbol, massOf(record.value(MethodKey::preShift)),
+                        massOf(record.value(MethodKey::postShift)));
+    const int mass = massOf(record.value(MethodKey::mz));
     return identity(symbol, mass, mass);
 }
 

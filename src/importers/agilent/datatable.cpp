@@ -4,9 +4,12 @@
 #include "numberparser.h"
 
 #include <QString>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -15,6 +18,14 @@
 #include <unordered_set>
 
 namespace {
+
+const int firstDataLine = 4;
+// A data line holds a value and a comma for every channel, two bytes at least, so a table has
+// fewer cells than its file has bytes. More cells come from short lines under a long channel
+// header, and would let a small file claim memory out of all proportion (20,000 channels over
+// 10,000 lines "0,0": 1.6 GB from 170 kB). Small tables are always allowed.
+const qint64 minCellBudget = 1 << 20;
+
 // A column over memory the table owns; its length is fixed.
 std::unique_ptr<Column> columnOver(char *memory, arma::uword offset, int rows)
 {
@@ -305,4 +316,76 @@ void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int 
     for (const QString &name : channelNames)
         (*table.channels().value(name))[arma::uword(rowsRead)] =
             std::numeric_limits<double>::quiet_NaN();
+}
+
+namespace {
+
+// The row count takes a line only when it ends in two plain numbers ("0.52,1200"): a data line
+// that ends otherwise (a sign, an exponent) is not counted, and the lines after the counted
+// rows are not read. That must not happen unnoticed. rowsRead: negative when the table ended
+// before its counted rows.
+QStringList uncountedRowsWarning(const QString &path, const FileLines &lines, int rowsRead)
+{
+    const int nextLine = firstDataLine + rowsRead;
+    if (rowsRead < 0 || nextLine >= lines.count())
+        return {};
+    const QByteArray next = lines.line(nextLine).trimmed();
+    const bool startsWithTime =
+        !next.isEmpty() && (std::isdigit(uchar(next.at(0))) || next.at(0) == '.');
+    if (!startsWithTime)
+        return {};
+    return {QStringLiteral("The file \"%1\" holds data lines after the %2 rows that its row count "
+                           "found, from line %3 on; they are not read. A data line is counted only "
+                           "when it ends in two plain numbers, such as \"0.52,1200\".")
+                .arg(path, QString::number(rowsRead), QString::number(nextLine + 1))};
+}
+
+// The date-time of a time column entry (seconds since the epoch) in the start's zone, truncated
+// to milliseconds; invalid when the entry is not a number of representable milliseconds.
+QDateTime dateTimeOfSeconds(double seconds, const QDateTime &start)
+{
+    const double milliseconds = std::trunc(seconds * 1000.0);
+    if (!(std::fabs(milliseconds) < 9.2e18))
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), start.timeZone());
+}
+
+} // namespace
+
+Outcome<ImportTable> readImportTable(const QString &path, FileLines &lines,
+                                     const QStringList &channelNames, const QDateTime &start,
+                                     const std::function<void(int, int)> &progress)
+{
+    const quint64 fileSize = quint64(lines.content().size());
+    auto table = std::make_unique<DataTable>(lines.dataLineCount() + 1);
+    const int countedRows = table->rowCount();
+    const qint64 cells = qint64(countedRows) * channelNames.size();
+    if (cells > std::max(qint64(fileSize), minCellBudget))
+        return loadFailure(path, QStringLiteral("because %1 rows of %2 channels are more values "
+                                                "than its %3 bytes can hold: the data lines are "
+                                                "shorter than the channel header.")
+                                     .arg(QString::number(countedRows),
+                                          QString::number(channelNames.size()),
+                                          QString::number(fileSize)));
+    if (!table->allocateChannels(channelNames))
+        return loadFailure(
+            path, QStringLiteral("because there is not enough memory for %1 rows "
+                                 "of %2 channels.")
+                      .arg(QString::number(countedRows), QString::number(channelNames.size())));
+    const double startSeconds = double(start.toMSecsSinceEpoch()) / 1000.0;
+    const int rowsRead = readDataRows(lines, channelNames, startSeconds, *table,
+                                      [&](int row) { progress(row, countedRows); });
+    ImportTable read{
+        nullptr, QDateTime(),
+        uncountedRowsWarning(path, lines, rowsRead + 1 == countedRows ? rowsRead : -1)};
+    lines.release();
+    if (rowsRead == 0)
+        return loadFailure(path, QStringLiteral("because it holds no data rows."), read.warnings);
+    // A table that ends early hands on the rows read and its terminating row, nothing more.
+    if (rowsRead + 1 < countedRows)
+        table->truncate(rowsRead + 1);
+    writeTerminatingRow(*table, channelNames, rowsRead);
+    read.end = dateTimeOfSeconds(table->time()[arma::uword(rowsRead)], start);
+    read.table = std::move(table);
+    return {std::move(read)};
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "columns.h"
+#include "importoutcome.h"
 #include "largebuffer.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QStringList>
 
@@ -60,3 +62,19 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
 
 // Closes the table after its rows: the last time plus 1 ms, and NaN in every channel.
 void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int rowsRead);
+
+// The table of an import as the host receives it: the rows read and the closing row.
+struct ImportTable
+{
+    std::unique_ptr<DataTable> table;
+    QDateTime end; // the last data row's time, in the start's zone
+    QStringList warnings;
+};
+
+// Reads the export's table for the channels, its times counted from start, and releases the
+// lines' content. Fails when the table would hold more values than the file has bytes (beyond a
+// small table), when its memory cannot be had, and when it holds no data row.
+// progress(row, rowCount) is called as readDataRows calls it.
+Outcome<ImportTable> readImportTable(const QString &path, FileLines &lines,
+                                     const QStringList &channelNames, const QDateTime &start,
+                                     const std::function<void(int, int)> &progress);

@@ -1,10 +1,10 @@
 #include "exportfile.h"
 
-#include "filelines.h"
+#include "channelheader.h"
+#include "timestamptext.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTextCodec>
 
 #include <algorithm>
 
@@ -30,7 +30,64 @@ QByteArray readLineStart(QFile &file, qint64 maxBytes)
     return start;
 }
 
+// Text is read as Qt decodes it, which ends at a NUL byte: the row count stops there. No
+// instrument writes one, so the rows lost behind it must not go unmentioned.
+void noteNulByte(const QString &path, const FileLines &lines, QStringList &warnings)
+{
+    if (lines.firstNul() < 0)
+        return;
+    warnings.append(QStringLiteral("The file \"%1\" holds a NUL byte in line %2: no data row from "
+                                   "that line on is read.")
+                        .arg(path, QString::number(lines.lineAt(lines.firstNul()) + 1)));
+}
+
+// Values are imported as written; counts per dwell time must not pass for counts per second.
+void noteCountsUnit(const QString &path, const QString &unit, QStringList &warnings)
+{
+    if (unit.compare(QLatin1String("Counts"), Qt::CaseInsensitive) != 0)
+        return;
+    warnings.append(QStringLiteral("The file \"%1\" holds counts per dwell time (\"%2\"), not "
+                                   "counts per second (CPS); the values are imported as written.")
+                        .arg(path, unit));
+}
+
 } // namespace
+
+Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened)
+{
+    QFile file(path);
+    const QString openError = openForReading(file);
+    if (!openError.isEmpty())
+        return ImportFailure{
+            Failure::Open,
+            QStringLiteral("Could not load the file %1 for the following reason: ").arg(path) +
+                openError,
+            openError};
+    opened();
+    if (file.size() > maxFileSize)
+        return loadFailure(path,
+                           QStringLiteral("because it is too large (%1 bytes; at most %2 "
+                                          "bytes can be read).")
+                               .arg(QString::number(file.size()), QString::number(maxFileSize)));
+    LargeBuffer bytes(size_t(file.size()));
+    const qint64 read = bytes ? readFileContent(file, bytes.data(), file.size()) : -1;
+    if (read < 0)
+        return loadFailure(path,
+                           QStringLiteral("because it could not be read (%1).")
+                               .arg(bytes ? file.errorString() : QStringLiteral("out of memory")));
+    file.close();
+    ExportContent content{
+        FileLines(std::move(bytes), read), quint64(read), QString(), QString(), {}};
+    const FileLines &lines = content.lines;
+    if (lines.count() < 2)
+        return loadFailure(path, QStringLiteral("due to a problem reading the file (length < 2 "
+                                                "lines)."));
+    noteNulByte(path, lines, content.warnings);
+    content.unit = parseIntensityUnit(lines.line(1));
+    noteCountsUnit(path, content.unit, content.warnings);
+    content.sampleName = sampleNameFromFirstLine(lines.line(0));
+    return {std::move(content)};
+}
 
 QString openForReading(QFile &file)
 {
@@ -42,13 +99,9 @@ QString openForReading(QFile &file)
 
 bool holdsExportHeading(QFile &file)
 {
-    const QRegularExpression englishStamp(QStringLiteral("Acquired      : .* using"));
-    QTextCodec *gb18030 = QTextCodec::codecForName("GB18030");
     for (int i = 0; i < formatTestLineLimit; ++i) {
         const QByteArray line = readLineStart(file, formatTestLineBytes);
-        if (line.contains(japaneseStampWord) ||
-            gb18030->toUnicode(line).contains(QStringLiteral("采集日期")) ||
-            englishStamp.match(QString::fromUtf8(line)).hasMatch())
+        if (line.contains(japaneseStampWord) || holdsAcquiredHeading(line))
             return true;
     }
     return false;

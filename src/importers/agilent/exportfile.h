@@ -1,10 +1,13 @@
 #pragma once
 
+#include "filelines.h"
+#include "importoutcome.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
-class FileLines;
+#include <functional>
 
 // Facts about an export file that its bytes tell, before and beside the import.
 
@@ -24,3 +27,19 @@ QString sampleNameFromFirstLine(const QByteArray &line);
 // The first line as the instrument software's folder check reads it: up to its LF, or the
 // whole content in a file without LF (only its end matters to the check).
 QByteArray firstLineForFolderCheck(const FileLines &lines);
+
+// Qt 5 byte arrays hold a little less than 2 GiB; a larger file cannot be read whole.
+const qint64 maxFileSize = std::numeric_limits<int>::max() - 64;
+
+// An export read whole, with what its first lines tell before the table is read.
+struct ExportContent
+{
+    FileLines lines;
+    quint64 size = 0;   // bytes read
+    QString unit;       // as the second line writes it: "CPS", "Counts"; empty when none
+    QString sampleName; // the acquisition folder's name in the first line
+    QStringList warnings;
+};
+
+// Reads the export at path; opened() is called once the file is open.
+Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened);

@@ -33,12 +33,11 @@ LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat, con
     return {wallClockAsUtc.addSecs(-offsetBefore).toTimeZone(zone), true};
 }
 
-ExportStamp readExportStamp(const QByteArray &content, char separator,
-                            const QString &timeLineOption, const QString &dateFormat,
-                            const QTimeZone &zone)
+ExportStamp readExportStamp(const QByteArray &content, char separator, StampLine line,
+                            const QString &dateFormat, const QTimeZone &zone)
 {
     ExportStamp stamp;
-    const std::optional<QString> text = findStampText(content, separator, timeLineOption);
+    const std::optional<QString> text = findStampText(content, separator, line);
     if (!text) {
         stamp.failure = ExportStamp::NoStampLine;
         return stamp;

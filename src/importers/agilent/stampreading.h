@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importsettings.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QTimeZone>
@@ -31,9 +33,8 @@ struct ExportStamp
     QString normalised; // its date and time as blank-separated tokens
     LocalReading reading;
 };
-ExportStamp readExportStamp(const QByteArray &content, char separator,
-                            const QString &timeLineOption, const QString &dateFormat,
-                            const QTimeZone &zone);
+ExportStamp readExportStamp(const QByteArray &content, char separator, StampLine line,
+                            const QString &dateFormat, const QTimeZone &zone);
 
 // The UTC offset of the clock that wrote an export's stamp, as an acquisition instant with an
 // offset of its own shows it: the stamp read as a bare wall clock (in UTC) lies a whole number of

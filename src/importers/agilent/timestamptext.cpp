@@ -9,6 +9,9 @@
 
 namespace {
 
+// 采集日期 (acquisition date): the Chinese software's heading of the "Acquired" line.
+const QString chineseAcquiredWord = QStringLiteral("采集日期");
+
 struct Span
 {
     qsizetype begin;
@@ -57,7 +60,8 @@ std::optional<QString> findChineseStamp(QByteArray text, char separator, bool ac
 {
     if (separator != '\n')
         text.replace(separator, '\n');
-    const QRegularExpression pattern(acquired ? QStringLiteral("采集日期      : (.*) 使用批处理")
+    const QRegularExpression pattern(acquired ? chineseAcquiredWord +
+                                                    QStringLiteral("      : (.*) 使用批处理")
                                               : QStringLiteral("打印日期:(.*)$"),
                                      QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match =
@@ -69,11 +73,16 @@ std::optional<QString> findChineseStamp(QByteArray text, char separator, bool ac
 
 } // namespace
 
-std::optional<QString> findStampText(const QByteArray &content, char separator,
-                                     const QString &timeLineOption)
+bool holdsAcquiredHeading(const QByteArray &line)
 {
-    const bool acquired = timeLineOption == acquiredTimeOption;
-    if (!acquired && timeLineOption != printedTimeOption)
+    return findEnglishStamp(line, '\n', true).has_value() ||
+           QTextCodec::codecForName("GB18030")->toUnicode(line).contains(chineseAcquiredWord);
+}
+
+std::optional<QString> findStampText(const QByteArray &content, char separator, StampLine line)
+{
+    const bool acquired = line == StampLine::Acquired;
+    if (!acquired && line != StampLine::Printed)
         return QString();
     if (const auto span = findEnglishStamp(content, separator, acquired))
         return QString::fromUtf8(content.constData() + span->begin, int(span->end - span->begin));
