@@ -183,10 +183,7 @@ void AgilentImporter::logStart(const StartTime &start)
 
 void AgilentImporter::handOff(const Delivery &delivery, const Findings &found, bool addToSession)
 {
-    takeFindings(found);
-    if (delivery.preferredMachine &&
-        (machineName.isEmpty() || machineName == QLatin1String("Agilent")))
-        machineName = *delivery.preferredMachine;
+    takeFindings(found, delivery.preferredMachine);
     announce(delivery);
     if (addToSession)
         store(delivery);
@@ -248,27 +245,33 @@ void AgilentImporter::store(const Delivery &delivery)
 }
 
 // The base's fields that the folder gives, when it served: its own, then those of the channels
-// planned from its method. A host's values stay otherwise.
-void AgilentImporter::takeFindings(const Findings &found)
+// planned from its method. A host's values stay otherwise, but for the machine: the preferred
+// one replaces a machine without a name or with the makers' generic one.
+void AgilentImporter::takeFindings(const Findings &found,
+                                   const std::optional<QString> &preferredMachine)
 {
     setProperty(importReportProperty, QVariant::fromValue(found.report));
     const AcquisitionFolder *folder = found.folder;
+    const bool planned = folder && found.channels;
+    const QString machine = planned ? folder->instrumentName : machineName;
+    machineName = preferredMachine && (machine.isEmpty() || machine == QLatin1String("Agilent"))
+                      ? *preferredMachine
+                      : machine;
     if (!folder)
         return;
     sampleLabel = folder->sampleLabel;
     instrumentName = folder->instrumentName;
     acquisitionTime = folder->record->acquired.toTimeZone(found.zone);
-    if (!found.channels)
+    if (!planned)
         return;
     channelOrder = found.channels->names;
     dwellTimes = found.channels->dwellTimes;
     massPairs = found.channels->massPairs;
-    machineName = folder->instrumentName;
 }
 
 void AgilentImporter::fail(const ImportFailure &failure, const Findings &found)
 {
-    takeFindings(found);
+    takeFindings(found, std::nullopt);
     ImportLog::failure(failure);
     const ImportLog::Exit &exit = ImportLog::exitOf(failure.failure);
     if (exit.error == ImportLog::ErrorSignal::Message)

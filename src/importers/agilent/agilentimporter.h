@@ -6,6 +6,8 @@
 #include "log.h"
 #include "plugininterface.h"
 
+#include <optional>
+
 struct ChannelPlan;
 struct ImportReport;
 struct StartTime;
@@ -53,7 +55,7 @@ private:
     void announce(const Delivery &delivery);
     void store(const Delivery &delivery);
     // The base's fields and the report, from what the import found, once it ends.
-    void takeFindings(const Findings &found);
+    void takeFindings(const Findings &found, const std::optional<QString> &preferredMachine);
     // Ends a failed import: its log entries, then its closing signals.
     void fail(const ImportFailure &failure, const Findings &found);
 
