@@ -2,13 +2,15 @@
 // shows (what it takes from the plug-in, exit codes, streams, settings, threads, zones).
 #include "importreporter.h"
 #include "importtesting.h"
+#include "input/fileimport.h"
 #include "input/importerplugins.h"
 #include "input/inputfiles.h"
+#include "output/csvexport.h"
+#include "output/outputpaths.h"
+#include "output/picturefile.h"
 #include "plot/plotaxes.h"
 #include "plot/quicklookpainter.h"
-#include "report/csvexport.h"
 #include "report/isotime.h"
-#include "report/outputpaths.h"
 #include "report/textreport.h"
 #include "tool.h"
 
@@ -87,25 +89,6 @@ QString describe(const ToolOptions &o)
            (o.overwrite ? " overwrite" : "");
 }
 
-// A result as announced, for the reports; no start: a failure, unrecognised if the sample is "?".
-ImportResult result(const QString &file, const QString &sample = "?", const QDateTime &start = {},
-                    double seconds = 0, int rows = 0, int channels = 0)
-{
-    ImportResult made;
-    made.file = file;
-    made.importer = sample == "?" ? "" : "AgilentImporter";
-    made.ok = start.isValid();
-    if (!made.ok)
-        return made;
-    made.sampleName = sample;
-    made.start = start;
-    made.end = start.addMSecs(qint64(seconds * 1000));
-    made.durationSeconds = seconds;
-    made.rowCount = rows;
-    made.channels.resize(channels);
-    return made;
-}
-
 } // namespace
 
 class TestTesselImport : public QObject
@@ -150,6 +133,7 @@ private slots:
                                      QByteArray::number(19 - i) + ":24:29"));
         writeFile("batch/plain.csv", "a,b\r\n1,2\r\n");
         writeFile("empty/readme.txt", "notes");
+        writeFile("taken/f0.csv", "an output of an earlier run");
     }
 
     void cleanup() { QCOMPARE(readFile(userSettings), settings); } // no run changes it
@@ -224,88 +208,120 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
         QCOMPARE(picturesRequested(argv.size(), argv.data()), !read.options->plotTarget.isEmpty());
     }
 
-    // A batch's reports, its files in the root (a batch folder must exist): the text of a failed
-    // import (the failure it logs too shown once) and of a stored one with its outputs; the
-    // overview (by acquisition, then path; an output not written fails a file, rows count what was
-    // stored; the log's acquisitions without an export, in any case, or a pass); the JSON, written
-    // a file at a time as QJsonDocument writes it whole, every key named in the README.
+    // A batch's real imports, read in Tokyo: the text of a stored one (folder, stamp's clock, the
+    // result's zone) and of a failed one (its warning once, as the error); the overview (by
+    // acquisition, then path; an output not written fails a file; the log's acquisitions without
+    // an export, in any case, or a pass); the JSON, as QJsonDocument writes it, keys in README.
     void reports()
     {
+        Acquisition made; // Run1.d, which the instrument named RUN1.d, in the batch demo.b
+        made.layout = Layout::BatchXml;
+        made.firstLine = "D:\\DATA\\demo.b\\RUN1.d";
+        made.header = "Time [Sec],Ti48 -> 64,Sr88";
+        made.method = {{"Ti", "64", "48", "0.03"}, {"Sr", "88", "", "0.01"}};
+        made.devices = "G8900A SG123";
+        made.batchLog = {{"D:\\DATA\\demo.b\\RUN1.d", "", "2020-11-18T14:24:29+11:00", ""},
+                         {"D:\\DATA\\demo.b\\Run2.d", "", "2020-11-18T14:30:00+11:00", ""},
+                         {"D:\\DATA\\demo.b\\Run3.d", "C", "2026-02-09T14:24:29+09:00", "Pass"},
+                         {"D:\\DATA\\demo.b\\Run4.d", "D", "2020-11-18T14:40:00+11:00", "Fail"}};
+        const QString batch = work.filePath("reports/demo.b");
+        // Run3's stamp has day and month swapped; Run2's export, which names Run9.d, an impossible
+        // date; no importer takes x.
+        const QStringList files{
+            made.writeTo(work.filePath("reports")),
+            writeFile(batch + "/Run3.d/Run3.csv",
+                      exportText("Run3", "02/09/2026 14:24:29", "demo", "Ti48 -> 64,Sr88")),
+            writeFile(batch + "/Run2.d/a.csv",
+                      exportText("Run9", "31/02/2020 14:24:29", "demo", "Ti48 -> 64,Sr88")),
+            writeFile(batch + "/Run2.d/x.csv", "a,b\r\n1,2\r\n")};
+        QVector<ImportResult> results;
+        for (const QString &file : files) {
+            results.append(importFile(*plugins, file, QTimeZone("Asia/Tokyo"), {}));
+            Session()->data()->forgetFile(file);
+        }
+        ImportResult &stored = results[0], &failed = results[2];
+        stored.timeZone = QTimeZone("Australia/Sydney");
+        stored.outputs = {{"table", "/t/1.csv", ""}, {"picture", "/p/1.png", "disk full"}};
+        failed.log.append({LogEntry::Warning, "no origin", "", {}});
         QString report;
         QTextStream out(&report); // writes at once: a string has no buffer to flush
-        ImportResult failed = result("/Run2.d/a.csv", "");
-        failed.errors = QStringList{"A problem occurred."};
-        failed.log = {{LogEntry::Warning, "bad stamp", "here", {}},
-                      {LogEntry::Debug, "quiet", "", {}},
-                      {LogEntry::Warning, "no origin", "", {}},
-                      {LogEntry::Warning, "A problem occurred.", "there", {}}};
-        writeTextReport(failed, out);
-        QCOMPARE(report, "/Run2.d/a.csv\n  Importer:   AgilentImporter\n  Sample:     (none)\n"
-                         "  Machine:    (none)\n  Start:      (invalid)\n  End:        (invalid)\n"
-                         "  Duration:   (not announced)\n  Rows:       none\n  Unit:       (none)\n"
-                         "  Channels:   0\n  Data store: nothing stored\n"
-                         "  Error:      A problem occurred.\n  Warning:    bad stamp [here]\n"
-                         "  Warning:    no origin\n\n");
-        ImportResult stored = result("/Run1.d/1.csv", "S\u00e9", acquired, 3.56, 41);
-        // Its start and end shown in its zone (TS, T2), the folder's time in its own offset (T0).
-        const QTimeZone sydney("Australia/Sydney");
-        stored.timeZone = sydney;
-        const QString shownStart = isoTimeText(acquired, sydney);
-        stored.machineName = "G8900";
-        stored.intensityUnit = "CPS";
-        stored.channels = {{"Ti48", MassPair{"48", "64"}, 0.03}, {"Sr88", {}, {}}};
-        stored.acquisitionFolder = AcquisitionFolderReport{
-            "G8900", "", "Comment", "/d/A.xml", "/d/B.csv", "/d/D.xml", acquired, "Pass"};
-        stored.fileRecords = 1;
-        stored.sampleRecords = 2;
-        stored.outputs = {{"table", "/t/1.csv", ""}, {"picture", "/p/1.png", "disk full"}};
-        report.clear();
-        writeTextReport(stored, out);
-        report.replace(shownStart, "TS").replace(isoTimeText(stored.end, sydney), "T2");
-        QCOMPARE(report.replace(isoTimeText(acquired), "T0"),
-                 "/Run1.d/1.csv\n  Importer:   AgilentImporter\n  Sample:     S\u00e9\n"
-                 "  Machine:    G8900\n  Start:      TS\n  End:        T2\n  Duration:   3.56 s\n"
-                 "  Rows:       40 data rows (41 handed to the host, with the closing row)\n"
-                 "  Unit:       CPS\n  Channels:   2\n    Ti48  mass 48 -> 64  dwell 0.03 s\n"
-                 "    Sr88\n  Acquisition folder:\n    instrument:    G8900 (from /d/D.xml)\n"
-                 "    sample label:  (none) (from the \"Comment\" field)\n"
-                 "    acquired:      T0 (result: Pass)\n    method:        /d/A.xml\n"
-                 "    sample record: /d/B.csv\n"
-                 "  Data store: stored (1 imported-file record(s), 2 sample record(s))\n"
-                 "  Table:      /t/1.csv\n  Picture:    not written: disk full\n\n");
+        for (const ImportResult &result : {stored, failed})
+            writeTextReport(result, out);
+        QCOMPARE(report.replace(batch, "$"), R"($/Run1.d/Run1.csv
+  Importer:   AgilentImporter
+  Sample:     RUN1.d
+  Machine:    Agilent G8900A SG123
+  Start:      2020-11-18T14:24:29.000+11:00
+  Stamp:      read at UTC+11:00, the instrument's clock as the acquisition time shows it
+  End:        2020-11-18T14:24:30.001+11:00
+  Duration:   1.001 s
+  Rows:       2 data rows (3 handed to the host, with the closing row)
+  Unit:       CPS
+  Channels:   2
+    Ti48  mass 48 -> 64  dwell 0.03 s
+    Sr88  mass 88 -> 88  dwell 0.01 s
+  Acquisition folder:
+    instrument:    Agilent G8900A SG123 (from $/Run1.d/AcqData/Devices.xml)
+    sample label:  (none) (from the "Sample Name" field)
+    acquired:      2020-11-18T14:24:29.000+11:00
+    method:        $/Method/AcqMethod.xml
+    sample record: $/Method/BatchLog.xml
+  Data store: stored (1 imported-file record(s), 1 sample record(s))
+  Table:      /t/1.csv
+  Picture:    not written: disk full
 
-        ImportResult first = result("/Run3.d/3.csv", "C", acquired.addSecs(60), 102.44, 2001, 10);
-        first.batchLog = BatchLogReport{
-            "/log.csv", {{"RUN3.d", "C", "Pass"}, {"Run2.d", "", ""}, {"Run4.d", "D", "Fail"}}};
-        first.dayMonthWarning = DayMonthWarning();
+$/Run2.d/a.csv
+  Importer:   AgilentImporter
+  Sample:     (none)
+  Machine:    (none)
+  Start:      (invalid)
+  End:        (invalid)
+  Duration:   (not announced)
+  Rows:       none
+  Unit:       CPS
+  Channels:   0
+  Data store: nothing stored
+  Error:      Could not load the file "$/Run2.d/a.csv" due to an impossible or invalid time )"
+                                             R"(stamp "31 02 2020 14 24 29" using the date/time )"
+                                             R"(format dd MM yyyy hh mm ss. Please check the )"
+                                             R"(data import options in preferences.
+  Warning:    no origin
+
+)");
+        report.clear();
+        writeTextReport(results[1], out);
+        const QString finding = results[1].report.dayMonthCheck->message;
+        QVERIFY(report.contains("+09:00 (result: Pass)\n") &&
+                report.contains("  Warning:    " + finding +
+                                " [void __cdecl AgilentImporter::importData(bool)]\n"));
+
         BatchOverview overview;
         report.clear();
         JsonDocumentWriter writer(out, "Zone/Here");
-        QJsonArray files;
-        for (const ImportResult &imported : {first, result("/Run2.d/x.csv"), stored, failed}) {
-            files.append(importToJson(imported));
-            writer.addFile(files.last().toObject());
+        QJsonArray json;
+        for (const ImportResult &imported : results) {
+            json.append(importToJson(imported));
+            writer.addFile(json.last().toObject());
             overview.add(imported);
         }
         writer.finish(overview.toJson());
-        QJsonObject whole{{"files", files}, {"overview", overview.toJson()}};
+        QJsonObject whole{{"files", json}, {"overview", overview.toJson()}};
         whole["schemaVersion"] = 1;
         whole["timeZone"] = "Zone/Here";
         QCOMPARE(report.toUtf8(), QJsonDocument(whole).toJson(QJsonDocument::Indented));
-        QCOMPARE(compact(whole.value("files")[1]),
+        QCOMPARE(compact(whole.value("files")[3]).replace(batch, "$"),
                  R"({"acquisitionFolder":null,"channels":[],"dataRowCount":0,)"
                  R"("durationSeconds":null,"endEpoch":null,"endTime":null,"errors":[],)"
-                 R"("file":"/Run2.d/x.csv","importer":null,"intensityUnit":null,"log":[],)"
+                 R"("file":"$/Run2.d/x.csv","importer":null,"intensityUnit":null,"log":[],)"
                  R"("machineName":null,"messages":[],"ok":false,"outputs":[],"rowCount":0,)"
                  R"("sampleName":null,"sizeInBytes":null,"stampOffset":null,"startEpoch":null,)"
-                 R"("startTime":null,)"
-                 R"("warnings":[]})");
+                 R"("startTime":null,"warnings":[]})");
         const QJsonValue lines = whole.value("overview");
-        QCOMPARE(compact(QJsonArray{lines["files"][3], lines["totals"]}),
+        QCOMPARE(compact(QJsonArray{lines["files"][3], lines["totals"]}).replace(batch, "$"),
                  R"([{"channelCount":0,"dataRowCount":0,"durationSeconds":null,)"
-                 R"("file":"/Run2.d/x.csv","rowCount":0,"sampleName":null,"startTime":null,)"
-                 R"("status":"not recognised"},{"dataRowCount":2040,"durationSeconds":106,)"
-                 R"("failed":3,"files":4,"ok":1,"rowCount":2042}])");
+                 R"("file":"$/Run2.d/x.csv","rowCount":0,"sampleName":null,"startTime":null,)"
+                 R"("status":"not recognised"},{"dataRowCount":32,"durationSeconds":15.625,)"
+                 R"("failed":3,"files":4,"ok":1,"rowCount":34}])");
         const QString section = QString::fromUtf8(readFile(TESSEL_EXAMPLES "/../README.md"))
                                     .section("## The JSON report\n", 1)
                                     .section("\n## ", 0, 0);
@@ -315,24 +331,34 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
             QVERIFY2(section.contains(QRegularExpression("`([a-z]+(\\[\\])?\\.)?\\.?" + key + '`')),
                      qPrintable(key));
         }
+        // The day-and-month finding, which the program also writes on stderr, the file imported.
+        const ToolRun run = runTool({"--timezone", "Asia/Tokyo", files[1]});
+        QCOMPARE(QString::fromUtf8(run.err), "tessel-import: " + files[1] + ": " + finding + '\n');
+        QCOMPARE(run.exitCode, 0);
+        QJsonObject warning = whole.value("files")[1]["warnings"][0].toObject();
+        QCOMPARE(warning.take("message").toString(), finding);
+        QCOMPARE(
+            compact(QJsonArray{json[0].toObject()["stampOffset"], json[1].toObject()["startEpoch"],
+                               warning}),
+            R"(["+11:00",1788326669,{"acquisitionTime":"2026-02-09T14:24:29.000+09:00","currentValue":)"
+            R"("dd MM yyyy hh mm ss","exportStart":"2026-09-02T14:24:29.000+09:00",)"
+            R"("kind":"startTimeMismatch","preference":"agilentDateFormat","suggestedValue":)"
+            R"("MM dd yyyy hh mm ss","swappedStart":"2026-02-09T14:24:29.000+09:00"}])");
 
-        QVERIFY(overview.hasBatchLogs());
-        QCOMPARE(overview.fileCount(), 4);
+        QCOMPARE(QPoint(overview.fileCount(), overview.hasBatchLogs()), QPoint(4, 1));
         report.clear();
         overview.writeText(out);
-        report.replace(shownStart, "TS").replace(isoTimeText(first.start), "T1");
-        // The root as the system writes it: "/", or the current drive's "Z:/".
-        report.replace(QFileInfo("/").absoluteFilePath(), "/");
-        QCOMPARE(report, R"(Batch overview, in order of acquisition (files under /):
-  file          sample  start                          duration  data rows  channels  status
-  Run1.d/1.csv  Sé      TS     3.6 s         40         2  failed
-  Run3.d/3.csv  C       T1   102.4 s       2000        10  ok, check the date
-  Run2.d/a.csv  -       -                                     -          0         0  failed
-  Run2.d/x.csv  -       -                                     -          0         0  not recognised
-  Total: 4 files (1 ok, 3 failed), 2040 data rows, 106.0 s
-Batch / (log /log.csv, 3 acquisitions):
+        QCOMPARE(report.replace(batch, "$"),
+                 R"(Batch overview, in order of acquisition (files under $):
+  file             sample  start                          duration  data rows  channels  status
+  Run1.d/Run1.csv  RUN1.d  2020-11-18T14:24:29.000+11:00     1.0 s          2         2  failed
+  Run3.d/Run3.csv  C       2026-09-02T14:24:29.000+09:00    14.6 s         30         2  ok, check the date
+  Run2.d/a.csv     -       -                                     -          0         0  failed
+  Run2.d/x.csv     -       -                                     -          0         0  not recognised
+  Total: 4 files (1 ok, 3 failed), 32 data rows, 15.6 s
+Batch $ (log $/Method/BatchLog.xml, 4 acquisitions):
   without an export among the inputs: Run4.d (sample D): Fail
-  result other than "Pass": Run2.d: no result, Run4.d (sample D): Fail
+  result other than "Pass": RUN1.d: no result, Run2.d: no result, Run4.d (sample D): Fail
 )");
         stored.rowCount = 2;
         writeTextReport(stored, out);
@@ -457,29 +483,6 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         }
     }
 
-    // Batches whose acquisitions share their names, exported into one folder one after the other,
-    // end up side by side; a run that would replace an output writes nothing without --overwrite.
-    void outputsKeptApart()
-    {
-        const QString tables = work.filePath("twins/tables"), a = work.filePath("twins/a.b");
-        for (const QString &batch : {a, work.filePath("twins/b.b")}) {
-            writeFile(batch + "/001.d/001.csv", exportText("001"));
-            QCOMPARE(runTool({"--export", tables, batch}).exitCode, 0);
-        }
-        QVERIFY(QFileInfo(tables + "/a.b/001.d/001.csv").size() > 0);
-        QCOMPARE(readFile(tables + "/b.b/001.d/001.csv"), readFile(tables + "/a.b/001.d/001.csv"));
-        writeFile(a + "/002.d/002.csv", exportText("002"));
-        const ToolRun again = runTool({"--export", tables, a});
-        QCOMPARE(again.exitCode, 2);
-        QCOMPARE(QString::fromUtf8(again.err), "tessel-import: " + a +
-                                                   "/001.d/001.csv: the output " + tables +
-                                                   "/a.b/001.d/001.csv exists "
-                                                   "(--overwrite replaces it)\n");
-        QVERIFY(!QFileInfo::exists(tables + "/a.b/002.d/002.csv"));
-        QCOMPARE(runTool({"--overwrite", "--export", tables, a}).exitCode, 0);
-        QVERIFY(QFileInfo::exists(tables + "/a.b/002.d/002.csv"));
-    }
-
     // The intensity axis holds all values of two columns: whole decades (one more below zeros) or
     // linear from zero. Ticks at 1, 2 or 5 times a power of ten, as many as wanted, the decimals
     // they need; what lies beyond the plot sits on its edge. Sixty channels, sixty line styles,
@@ -594,37 +597,6 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
                      qPrintable(text + " in " + found.join('|')));
     }
 
-    // What the importer announces reaches the JSON report and stderr: here a batch whose log
-    // lies at batch level, with the day-and-month finding on the start.
-    void importerReport()
-    {
-        writeFile("lab/day1.b/Method/BatchLog.xml",
-                  "<BatchLogDataSet><BatchLogInfo><DataFileName>D:\\DATA\\day1.b\\Run1.d"
-                  "</DataFileName><AcqResult>Pass</AcqResult><AcqDateTime>2026-02-09T14:24:29+09:00"
-                  "</AcqDateTime></BatchLogInfo></BatchLogDataSet>");
-        const QString path = writeFile("lab/day1.b/Run1.d/Run1.csv",
-                                       exportText("Run1", "02/09/2026 14:24:29", "day1"));
-        const ToolRun run = runTool({"--json", path});
-        QCOMPARE(run.exitCode, 0);
-        const QJsonObject file = QJsonDocument::fromJson(run.out)["files"][0].toObject();
-        QJsonObject warning = file["warnings"][0].toObject();
-        QCOMPARE(QString::fromUtf8(run.err),
-                 "tessel-import: " + path + ": " + warning.take("message").toString() + '\n');
-        const QDateTime start(QDate(2026, 9, 2), QTime(14, 24, 29), QTimeZone::systemTimeZone());
-        QCOMPARE(file["startEpoch"].toDouble() * 1000, double(start.toMSecsSinceEpoch()));
-        QCOMPARE(
-            compact(QJsonArray{file["sampleName"], file["dataRowCount"], file["rowCount"],
-                               file["startTime"], warning})
-                .replace(isoTimeText(start), "S")
-                .replace(isoTimeText(QDateTime(QDate(2026, 2, 9), QTime(14, 24, 29),
-                                               QTimeZone::systemTimeZone())),
-                         "A"),
-            R"(["Run1.d",30,31,"S",{"acquisitionTime":"2026-02-09T14:24:29.000+09:00","currentValue":)"
-            R"("dd MM yyyy hh mm ss","exportStart":"S","kind":"startTimeMismatch",)"
-            R"("preference":"agilentDateFormat","suggestedValue":"MM dd yyyy hh mm ss",)"
-            R"("swappedStart":"A"}])");
-    }
-
     void exitCodesAndStreams_data()
     {
         // out: stdout; its start if it has no final line break
@@ -641,8 +613,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         }
         // The arguments (split on spaces)|exit code|stdout|stderr; $F: an export, $B: one whose
         // stamp does not fit the date format, $A: the advice on it, $P: a file no importer takes,
-        // $R: a path to nothing, $Z: the text report's line on the zone, $S: the declared
-        // preferences as --show-settings lists them, each with its value's source.
+        // $R: a path to nothing, $Z: the text report's line on the zone, $S: the preferences as
+        // --show-settings lists them, with their sources, $T: a folder with an earlier output.
         const QStringList rows{
             "--help|0|Usage: tessel-import [options] PATH...\nImports instrument data files with "
             "the importer plug-ins and reports what each import handed to the data store.\n\nThe "
@@ -663,6 +635,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             "--plot $R.svg --channels Li7,Xx1 $F|2|$Z$F|--channels: $F has no channel Xx1 (its "
             "channels: Li7, Na23, Mg24, Al27); no picture drawn",
             "$P|1|$Z$P\n  Not recognised by any importer\n\n|$P: not recognised by any importer",
+            "--export $T $F|2||$F: the output $T/f0.csv exists (--overwrite replaces it)",
+            "--overwrite --export $T $F|0|$Z$F\n  Importer:   AgilentImporter|",
             "--timezone Australia/Sydney $F|0|Time zone: Australia/Sydney (times are read and "
             "shown in it)\n\n$F\n  Importer:   AgilentImporter\n  Sample:     f0.d\n  Machine:    "
             "FromFile\n  Start:      2020-11-18T19:24:29.000+11:00|"};
@@ -672,6 +646,7 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             const QString tag = row.section('|', 0, 0);
             row.replace("$Z", zone).replace("$S", shown).replace("$F", batchFolder + "/0/f0.csv");
             row.replace("$P", batchFolder + "/plain.csv").replace("$R", refused);
+            row.replace("$T", work.filePath("taken"));
             row.replace("$B", batchFolder + "/1/f1.csv").replace("$A", dateAdvice);
             const QStringList field = row.split('|');
             QTest::newRow(qPrintable(tag))

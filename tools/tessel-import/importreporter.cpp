@@ -1,18 +1,19 @@
 #include "importreporter.h"
 
-#include "input/fileimport.h"
-#include "report/csvexport.h"
-#include "report/diagnostics.h"
-#include "report/outputpaths.h"
+#include "exitcode.h"
+#include "model/importresult.h"
+#include "options/commandline.h"
+#include "options/preferences.h"
+#include "output/csvexport.h"
+#include "output/picturefile.h"
 #include "report/textreport.h"
-#include "tool.h"
+#include "terminal/terminal.h"
 
 #include <QTextStream>
 
 ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
                                const std::optional<PlotTarget> &plots, const QString &inputsFolder,
-                               const QString &timeZone,
-                               const QVector<PreferenceDeclaration> &preferences)
+                               const QString &timeZone, const PreferenceDeclarations &preferences)
     : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder),
       preferences(preferences)
 {
@@ -56,8 +57,9 @@ void ImportReporter::printFailures(const ImportResult &result) const
         if (!output.error.isEmpty())
             printDiagnostic(output.error);
     }
-    if (result.dayMonthWarning)
-        printDiagnostic(QStringLiteral("%1: %2").arg(result.file, result.dayMonthWarning->message));
+    if (result.report.dayMonthCheck)
+        printDiagnostic(
+            QStringLiteral("%1: %2").arg(result.file, result.report.dayMonthCheck->message));
 }
 
 FileOutput ImportReporter::exportTable(const ImportResult &result) const

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "options/preferences.h"
-#include "plot/quicklook.h"
+#include "importreport.h"
+#include "output/outputpaths.h"
 #include "report/batchoverview.h"
 #include "report/jsonreport.h"
 
@@ -26,7 +26,7 @@ public:
     // preference is followed by how to change it (see preferenceAdvice).
     ImportReporter(QTextStream &out, const ToolOptions &options,
                    const std::optional<PlotTarget> &plots, const QString &inputsFolder,
-                   const QString &timeZone, const QVector<PreferenceDeclaration> &preferences);
+                   const QString &timeZone, const PreferenceDeclarations &preferences);
 
     void report(const ImportResult &result);
     // Writes what waits for the end of the run; the exit code of the run.
@@ -41,7 +41,7 @@ private:
     const QString exportFolder;
     const std::optional<PlotTarget> plots;
     const QString inputsFolder;
-    const QVector<PreferenceDeclaration> preferences;
+    const PreferenceDeclarations preferences;
     std::optional<JsonDocumentWriter> jsonDocument;
     BatchOverview overview;
     bool allImported = true;

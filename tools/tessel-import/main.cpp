@@ -1,8 +1,7 @@
 // tessel-import: a command-line host for the importer plug-ins. It loads them as the host
 // application does, imports files into the in-process data store and reports what arrived.
 #include "options/commandline.h"
-#include "report/diagnostics.h"
-#include "terminal.h"
+#include "terminal/terminal.h"
 #include "tool.h"
 
 #include <QCoreApplication>

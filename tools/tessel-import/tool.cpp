@@ -7,9 +7,8 @@
 #include "input/progressbar.h"
 #include "options/preferences.h"
 #include "options/timezone.h"
-#include "plot/quicklook.h"
-#include "report/diagnostics.h"
-#include "report/outputpaths.h"
+#include "output/outputpaths.h"
+#include "terminal/terminal.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -45,8 +44,8 @@ int runTool(const ToolOptions &options, QTextStream &out)
         printDiagnostic(error);
         return ExitFailure;
     }
-    const QVector<PreferenceDeclaration> declared =
-        plugins ? plugins->declaredPreferences() : QVector<PreferenceDeclaration>();
+    const PreferenceDeclarations declared =
+        plugins ? plugins->declaredPreferences() : PreferenceDeclarations();
     for (const QString &key : preferences.undeclaredKeys(declared))
         printDiagnostic(
             QStringLiteral("note: no importer is known to read the preference %1").arg(key));

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "exitcode.h"
 #include "options/commandline.h"
 
 class ImporterPlugins;
 class PreferenceOverrides;
 class QTextStream;
-
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // One run of the tool: loads the importer plug-ins, applies the preference overrides (before
 // any QSettings object exists), then carries out the mode. Writes its report to out, its

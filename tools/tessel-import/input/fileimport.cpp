@@ -4,10 +4,8 @@
 #include "input/logcollector.h"
 
 #include <QDir>
-#include <QVariantMap>
 
 #include <charconv>
-#include <cstdlib>
 
 namespace {
 
@@ -88,56 +86,6 @@ QVector<ChannelReport> channelReports(const Announced &announced, const RawInput
     return channels;
 }
 
-// What the importer found beyond its signals, from the report it leaves on itself.
-void takeImporterReport(const AbstractImporter &importer, ImportResult *result)
-{
-    const QVariantMap report = importer.property("importReport").toMap();
-    result->intensityUnit = report.value(QStringLiteral("intensityUnit")).toString();
-    result->stampOffset = report.value(QStringLiteral("stampOffset")).toString();
-    if (report.contains(QStringLiteral("acquisitionFolder"))) {
-        const QVariantMap folder = report.value(QStringLiteral("acquisitionFolder")).toMap();
-        const auto text = [&](const char *key) {
-            return folder.value(QLatin1String(key)).toString();
-        };
-        result->acquisitionFolder =
-            AcquisitionFolderReport{text("instrumentName"),
-                                    text("sampleLabel"),
-                                    text("sampleLabelField"),
-                                    text("methodFile"),
-                                    text("sampleRecordFile"),
-                                    text("instrumentFile"),
-                                    folder.value(QStringLiteral("acquisitionInstant")).toDateTime(),
-                                    text("acquisitionResult")};
-    }
-    if (report.contains(QStringLiteral("dayMonthCheck"))) {
-        const QVariantMap check = report.value(QStringLiteral("dayMonthCheck")).toMap();
-        const auto time = [&](const char *key) {
-            return check.value(QLatin1String(key)).toDateTime();
-        };
-        const auto text = [&](const char *key) {
-            return check.value(QLatin1String(key)).toString();
-        };
-        result->dayMonthWarning = DayMonthWarning{text("message"),
-                                                  time("exportStart"),
-                                                  time("swappedStart"),
-                                                  time("acquisitionInstant"),
-                                                  text("preference"),
-                                                  text("dateFormat"),
-                                                  text("suggestedDateFormat")};
-    }
-    if (report.contains(QStringLiteral("batchLog"))) {
-        const QVariantMap log = report.value(QStringLiteral("batchLog")).toMap();
-        BatchLogReport batchLog{log.value(QStringLiteral("file")).toString(), {}};
-        for (const QVariant &entry : log.value(QStringLiteral("entries")).toList()) {
-            const QVariantMap fields = entry.toMap();
-            batchLog.acquisitions.append({fields.value(QStringLiteral("acquisition")).toString(),
-                                          fields.value(QStringLiteral("sampleName")).toString(),
-                                          fields.value(QStringLiteral("result")).toString()});
-        }
-        result->batchLog = batchLog;
-    }
-}
-
 void countRecords(const QString &path, ImportResult *result)
 {
     const QDir location(path);
@@ -162,7 +110,7 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     result->sizeInBytes = announced.size;
     result->rowCount = result->ok ? result->stored->rowCount : announced.timeRows;
     result->channels = channelReports(announced, result->stored.data());
-    takeImporterReport(importer, result);
+    result->report = importer.property("importReport").value<ImportReport>();
     countRecords(result->file, result);
 }
 

@@ -74,13 +74,13 @@ RecognisingImporter ImporterPlugins::recognise(const QString &filePath) const
     return {};
 }
 
-QVector<PreferenceDeclaration> ImporterPlugins::declaredPreferences() const
+PreferenceDeclarations ImporterPlugins::declaredPreferences() const
 {
-    QVector<PreferenceDeclaration> declared;
+    PreferenceDeclarations declared;
     QStringList keys;
     for (const ImporterPlugin &importer : loaded) {
         for (const PreferenceDeclaration &declaration :
-             preferenceDeclarations(importer.root->property("preferences"))) {
+             importer.root->property("preferences").value<PreferenceDeclarations>()) {
             if (keys.contains(declaration.key))
                 continue;
             keys.append(declaration.key);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "abstractimporter.h"
-#include "options/preferences.h"
+#include "importreport.h"
 #include "plugininterface.h"
 
 #include <QStringList>
@@ -39,7 +39,7 @@ public:
 
     // The preferences the importers declare, in the order of the plug-ins and of their
     // declarations; a key that two importers declare keeps its first declaration.
-    QVector<PreferenceDeclaration> declaredPreferences() const;
+    PreferenceDeclarations declaredPreferences() const;
 
 private:
     QVector<ImporterPlugin> loaded;

@@ -2,7 +2,6 @@
 
 #include "input/importerplugins.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -120,15 +119,6 @@ RunInputs filesToImport(const QStringList &paths, const ImporterPlugins &plugins
         }
     }
     return inputs;
-}
-
-QString bundledExample()
-{
-    const QString installed = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                              QStringLiteral(TESSEL_INSTALLED_EXAMPLES_DIR);
-    if (QFileInfo(installed).isDir())
-        return QDir::cleanPath(installed);
-    return QStringLiteral(TESSEL_EXAMPLES_DIR);
 }
 
 QString cleanedPath(const QString &path, PathStyle style)

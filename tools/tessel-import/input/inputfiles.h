@@ -37,10 +37,6 @@ struct RunInputs
 // problem, so that the reports count it.
 RunInputs filesToImport(const QStringList &paths, const ImporterPlugins &plugins);
 
-// The example acquisition that comes with the program: the installed copy beside the program,
-// else the one in the source tree.
-QString bundledExample();
-
 // The path with '/' only, cleaned ("a/./b/../c" is "a/c"); a relative path stays relative.
 QString cleanedPath(const QString &path, PathStyle style = nativePathStyle);
 

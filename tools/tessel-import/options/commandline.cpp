@@ -1,6 +1,5 @@
 #include "options/commandline.h"
 
-#include "input/inputfiles.h"
 #include "options/timezone.h"
 
 #include <QCommandLineParser>
@@ -39,6 +38,17 @@ QString installedPlace(const char *besideProgram, const char *belowPrefix)
         return installed;
     const QString place = QString::fromUtf8(belowPrefix);
     return QDir::isAbsolutePath(place) ? place : QStringLiteral("<prefix>/") + place;
+}
+
+// The example acquisition that comes with the program: the installed copy beside the program,
+// else the one in the source tree.
+QString bundledExample()
+{
+    const QString installed = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                              QStringLiteral(TESSEL_INSTALLED_EXAMPLES_DIR);
+    if (QFileInfo(installed).isDir())
+        return QDir::cleanPath(installed);
+    return QStringLiteral(TESSEL_EXAMPLES_DIR);
 }
 
 struct OptionSet

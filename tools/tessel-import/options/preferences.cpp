@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTextStream>
-#include <QVariantMap>
 
 #include <algorithm>
 
@@ -24,21 +23,7 @@ std::unique_ptr<QSettings> hostSettings()
 
 } // namespace
 
-QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property)
-{
-    QVector<PreferenceDeclaration> declarations;
-    for (const QVariant &entry : property.toList()) {
-        const QVariantMap fields = entry.toMap();
-        const QString key = fields.value(QStringLiteral("key")).toString();
-        if (!key.isEmpty())
-            declarations.append({key, fields.value(QStringLiteral("default")).toString(),
-                                 fields.value(QStringLiteral("values")).toStringList(),
-                                 fields.value(QStringLiteral("meaning")).toString()});
-    }
-    return declarations;
-}
-
-QString preferenceAdvice(const QStringList &errors, const QVector<PreferenceDeclaration> &declared)
+QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared)
 {
     const QSettings settings;
     for (const PreferenceDeclaration &declaration : declared) {
@@ -125,8 +110,7 @@ QString PreferenceOverrides::origin(const QString &key) const
     return QStringLiteral("default");
 }
 
-QStringList
-PreferenceOverrides::undeclaredKeys(const QVector<PreferenceDeclaration> &declared) const
+QStringList PreferenceOverrides::undeclaredKeys(const PreferenceDeclarations &declared) const
 {
     QStringList keys;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -140,7 +124,7 @@ PreferenceOverrides::undeclaredKeys(const QVector<PreferenceDeclaration> &declar
     return keys;
 }
 
-void PreferenceOverrides::writeReport(const QVector<PreferenceDeclaration> &declared,
+void PreferenceOverrides::writeReport(const PreferenceDeclarations &declared,
                                       QTextStream &out) const
 {
     const QSettings settings;

@@ -1,36 +1,22 @@
 #pragma once
 
+#include "importreport.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QVariant>
-#include <QVector>
 
 #include <memory>
 
 class QSettings;
 class QTextStream;
 
-// A preference as an importer declares it: its key, its default, the values it recognises
-// (empty: any text) and what it decides.
-struct PreferenceDeclaration
-{
-    QString key;
-    QString defaultValue;
-    QStringList recognisedValues;
-    QString meaning;
-};
-
-// The declarations an importer carries in its "preferences" property: a list of maps with
-// "key", "default", "values" and "meaning". Entries without a key are left out.
-QVector<PreferenceDeclaration> preferenceDeclarations(const QVariant &property);
-
 // How to read again a file whose import failed: when an error quotes the value in use of a
 // declared preference, the --set that changes it for one run ("to read it under another
 // agilentDateFormat than \"dd MM yyyy hh mm ss\", give --set \"agilentDateFormat=...\""); empty
 // when no error quotes one. The importers name such a value when it may not fit the file.
-QString preferenceAdvice(const QStringList &errors, const QVector<PreferenceDeclaration> &declared);
+QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared);
 
 // Lets one run read its preferences from a file of its own and override some, never writing the
 // host's settings store: the application's store moves to a temporary INI file that holds the
@@ -45,7 +31,7 @@ public:
                QString *error);
 
     // The overridden keys that none of the declarations names, sorted.
-    QStringList undeclaredKeys(const QVector<PreferenceDeclaration> &declared) const;
+    QStringList undeclaredKeys(const PreferenceDeclarations &declared) const;
 
     // Where the effective value of a key comes from: "--set", the settings file, the user's or
     // the system's settings (a file, or a registry key on Windows) that holds it, or "default".
@@ -53,7 +39,7 @@ public:
 
     // The effective value of every declared key, in declaration order, then of every key that
     // is only overridden, with default and origin.
-    void writeReport(const QVector<PreferenceDeclaration> &declared, QTextStream &out) const;
+    void writeReport(const PreferenceDeclarations &declared, QTextStream &out) const;
 
 private:
     bool writeCopy(const QSettings &source, QString *error) const;

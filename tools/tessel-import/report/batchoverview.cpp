@@ -1,6 +1,5 @@
 #include "report/batchoverview.h"
 
-#include "input/fileimport.h"
 #include "input/inputfiles.h"
 #include "report/isotime.h"
 
@@ -45,7 +44,8 @@ QString statusOf(const ImportResult &result)
         return QStringLiteral("not recognised");
     if (!succeeded(result))
         return QStringLiteral("failed");
-    return result.dayMonthWarning ? QStringLiteral("ok, check the date") : QStringLiteral("ok");
+    return result.report.dayMonthCheck ? QStringLiteral("ok, check the date")
+                                       : QStringLiteral("ok");
 }
 
 QString acquisitionText(const BatchLogAcquisition &acquisition)
@@ -79,8 +79,10 @@ QJsonArray acquisitionsToJson(const QVector<BatchLogAcquisition> &acquisitions)
     return array;
 }
 
-// The batch folder an export's acquisition folder stands in.
-QString batchFolderOf(const QString &file)
+// The folder that an input's own folder stands in. Whether it is a batch, and its log, is the
+// importer's finding (the report's batch log); here it groups the inputs' folders, so that every
+// input counts as an export of its folder, whatever its import gave.
+QString folderAbove(const QString &file)
 {
     QDir folder = QFileInfo(file).absoluteDir();
     folder.cdUp();
@@ -139,23 +141,16 @@ QJsonObject lineToJson(const OverviewLine &line)
 
 } // namespace
 
-bool succeeded(const ImportResult &result)
-{
-    return result.ok &&
-           std::all_of(result.outputs.cbegin(), result.outputs.cend(),
-                       [](const FileOutput &output) { return output.error.isEmpty(); });
-}
-
 void BatchOverview::add(const ImportResult &result)
 {
     lines.append(OverviewLine{result.file, result.sampleName,
                               result.start.toTimeZone(result.timeZone), result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
                               succeeded(result), statusOf(result)});
-    const QString batch = batchFolderOf(result.file);
+    const QString batch = folderAbove(result.file);
     exportedAcquisitions[batch].append(QFileInfo(result.file).absoluteDir().dirName());
-    if (result.batchLog && !batchLogs.contains(batch))
-        batchLogs.insert(batch, *result.batchLog);
+    if (result.report.batchLog && !batchLogs.contains(batch))
+        batchLogs.insert(batch, *result.report.batchLog);
 }
 
 QVector<BatchFindings> BatchOverview::batchFindings() const

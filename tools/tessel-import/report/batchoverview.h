@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/fileimport.h"
+#include "model/importresult.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -11,9 +11,6 @@
 #include <optional>
 
 class QTextStream;
-
-// Whether a file's import stored its data and the run wrote every output asked for of it.
-bool succeeded(const ImportResult &result);
 
 // What the overview shows of one file's import.
 struct OverviewLine

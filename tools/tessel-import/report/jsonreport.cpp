@@ -1,6 +1,6 @@
 #include "report/jsonreport.h"
 
-#include "input/fileimport.h"
+#include "model/importresult.h"
 #include "report/isotime.h"
 
 #include <QJsonArray>
@@ -72,7 +72,7 @@ QJsonValue acquisitionFolderToJson(const std::optional<AcquisitionFolderReport> 
         {QStringLiteral("acquisitionResult"), textOrNullIfEmpty(folder->acquisitionResult)}};
 }
 
-QJsonArray warningsToJson(const std::optional<DayMonthWarning> &warning, const QTimeZone &zone)
+QJsonArray warningsToJson(const std::optional<DayMonthReport> &warning, const QTimeZone &zone)
 {
     if (!warning)
         return {};
@@ -140,20 +140,23 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("startTime"), timeOrNull(result.start.toTimeZone(result.timeZone))},
         {QStringLiteral("endTime"), timeOrNull(result.end.toTimeZone(result.timeZone))},
         {QStringLiteral("startEpoch"), epochOrNull(result.start)},
-        {QStringLiteral("stampOffset"),
-         result.stampOffset.isEmpty() ? QJsonValue() : QJsonValue(result.stampOffset)},
+        {QStringLiteral("stampOffset"), result.report.stampOffset.isEmpty()
+                                            ? QJsonValue()
+                                            : QJsonValue(result.report.stampOffset)},
         {QStringLiteral("endEpoch"), epochOrNull(result.end)},
         {QStringLiteral("durationSeconds"), numberOrNull(result.durationSeconds)},
         {QStringLiteral("rowCount"), result.rowCount},
         {QStringLiteral("dataRowCount"), dataRowsOf(result.rowCount)},
         {QStringLiteral("sizeInBytes"), numberOrNull(result.sizeInBytes)},
-        {QStringLiteral("intensityUnit"),
-         result.intensityUnit.isEmpty() ? QJsonValue() : QJsonValue(result.intensityUnit)},
+        {QStringLiteral("intensityUnit"), result.report.intensityUnit.isEmpty()
+                                              ? QJsonValue()
+                                              : QJsonValue(result.report.intensityUnit)},
         {QStringLiteral("channels"), channelsToJson(result.channels)},
         {QStringLiteral("messages"), QJsonArray::fromStringList(result.messages)},
         {QStringLiteral("errors"), QJsonArray::fromStringList(result.errors)},
         {QStringLiteral("log"), logToJson(result.log)},
-        {QStringLiteral("acquisitionFolder"), acquisitionFolderToJson(result.acquisitionFolder)},
-        {QStringLiteral("warnings"), warningsToJson(result.dayMonthWarning, result.timeZone)},
+        {QStringLiteral("acquisitionFolder"),
+         acquisitionFolderToJson(result.report.acquisitionFolder)},
+        {QStringLiteral("warnings"), warningsToJson(result.report.dayMonthCheck, result.timeZone)},
         {QStringLiteral("outputs"), outputsToJson(result.outputs)}};
 }

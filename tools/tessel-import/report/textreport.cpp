@@ -1,6 +1,6 @@
 #include "report/textreport.h"
 
-#include "input/fileimport.h"
+#include "model/importresult.h"
 #include "report/isotime.h"
 
 namespace {
@@ -69,8 +69,8 @@ void writeImport(const ImportResult &result, QTextStream &out)
     out << "  Sample:     " << orNone(result.sampleName.value_or(QString())) << '\n'
         << "  Machine:    " << orNone(result.machineName) << '\n'
         << "  Start:      " << timeText(result.start.toTimeZone(result.timeZone)) << '\n';
-    if (!result.stampOffset.isEmpty())
-        out << "  Stamp:      read at UTC" << result.stampOffset
+    if (!result.report.stampOffset.isEmpty())
+        out << "  Stamp:      read at UTC" << result.report.stampOffset
             << ", the instrument's clock as the acquisition time shows it\n";
     out << "  End:        " << timeText(result.end.toTimeZone(result.timeZone)) << '\n'
         << "  Duration:   "
@@ -78,12 +78,12 @@ void writeImport(const ImportResult &result, QTextStream &out)
                                    : QStringLiteral("(not announced)"))
         << '\n'
         << "  Rows:       " << rowsText(result.rowCount) << '\n'
-        << "  Unit:       " << orNone(result.intensityUnit) << '\n'
+        << "  Unit:       " << orNone(result.report.intensityUnit) << '\n'
         << "  Channels:   " << result.channels.size() << '\n';
     for (const ChannelReport &channel : result.channels)
         out << channelLine(channel) << '\n';
-    if (result.acquisitionFolder)
-        writeAcquisitionFolder(*result.acquisitionFolder, out);
+    if (result.report.acquisitionFolder)
+        writeAcquisitionFolder(*result.report.acquisitionFolder, out);
     out << "  Data store: " << storeVerdict(result) << '\n';
 }
 

@@ -8,8 +8,14 @@
 
 #include <optional>
 
-struct ImportResult;
 struct ToolOptions;
+
+// Where an input's output goes in a folder of outputs: at the input's path relative to the
+// common folder of the paths given (see commonFolder and pathBelow), its last suffix replaced
+// ("<folder>/run.b/001.d/001.csv" for the folder run.b), so that the acquisitions of several
+// batches, all named 001.d, 002.d, ..., keep apart, within a run and from one run to the next.
+QString mirroredPath(const QString &folder, const QString &inputsFolder, const QString &inputFile,
+                     const QString &suffix, PathStyle style = nativePathStyle);
 
 enum class PictureFormat { Png, Svg };
 
@@ -48,10 +54,11 @@ private:
     PictureStyle pictureStyle;
 };
 
-// The channels of --channels that the import lacks.
-QStringList missingChannels(const ImportResult &result, const QStringList &channels);
-
-// Draws the quick look of an import whose data reached the store and writes it to path; of
-// the channels the style names, those the import has. Needs a QGuiApplication for the fonts.
-bool writeQuickLook(const ImportResult &result, const QString &path, const PictureStyle &style,
-                    QString *error);
+// Why the outputs of a run cannot be written as asked, found before anything is written: a
+// folder named for outputs that is a file or whose parent is missing (the tool creates the
+// folders named and the layout in them, nothing above them, unless one lies in the other), two
+// inputs whose outputs would be one file, an output that would replace an input or a folder, or,
+// unless overwrite, any file; paths are one file by the style's rule. Empty when there is none.
+QString outputProblem(const QStringList &files, const QString &exportFolder,
+                      const QString &inputsFolder, const std::optional<PlotTarget> &plots,
+                      bool overwrite, PathStyle style = nativePathStyle);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 // The standard streams and the terminal behind stderr. Whatever about them differs between
 // Windows and the other systems is decided here and nowhere else.
@@ -10,6 +11,9 @@
 // (Windows's C library writes "\n" as CR LF); Qt's messages reach stderr in UTF-8, the encoding
 // of everything the tool writes; a Windows console shows UTF-8.
 void setUpStandardStreams();
+
+// A diagnostic line on stderr, prefixed with the program's name.
+void printDiagnostic(const QString &text);
 
 // What the terminal behind stderr can show; nothing when stderr is a file or a pipe.
 struct Terminal

@@ -1,12 +1,25 @@
-#include "report/outputpaths.h"
+#include "output/outputpaths.h"
 
-#include "plot/quicklook.h"
+#include "options/commandline.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
 namespace {
+
+std::optional<PictureFormat> pictureFormatNamed(const QString &name)
+{
+    if (name.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
+        return PictureFormat::Png;
+    if (name.compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0)
+        return PictureFormat::Svg;
+    return std::nullopt;
+}
+
+QString suffixOf(PictureFormat format)
+{
+    return format == PictureFormat::Svg ? QStringLiteral(".svg") : QStringLiteral(".png");
+}
 
 bool isAtOrBelow(const QString &path, const QString &folder, PathStyle style)
 {
@@ -41,6 +54,40 @@ QString mirroredPath(const QString &folder, const QString &inputsFolder, const Q
     const int suffixStart = below.lastIndexOf(QLatin1Char('.'));
     const QString withoutSuffix = suffixStart < nameStart ? below : below.left(suffixStart);
     return cleanedPath(folder + QLatin1Char('/') + withoutSuffix + suffix, style);
+}
+
+PlotTarget::PlotTarget(const QString &target, bool isFolder, const QString &inputsFolder,
+                       const PictureStyle &style)
+    : target(target), isFolder(isFolder), inputsFolder(inputsFolder), pictureStyle(style)
+{}
+
+std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fileCount,
+                                              const QString &inputsFolder, QString *error)
+{
+    const QString &out = options.plotTarget;
+    const std::optional<PictureFormat> named = pictureFormatNamed(QFileInfo(out).suffix());
+    const std::optional<PictureFormat> chosen = pictureFormatNamed(options.plotFormat);
+    const bool isFile = named && !QFileInfo(out).isDir();
+    if (isFile && fileCount > 1)
+        *error = QStringLiteral("--plot %1 names one picture, but %2 files are imported: name a "
+                                "folder instead")
+                     .arg(out)
+                     .arg(fileCount);
+    else if (isFile && chosen && *chosen != *named)
+        *error = QStringLiteral("--plot-format %1 contradicts the picture name %2")
+                     .arg(options.plotFormat, out);
+    if (!error->isEmpty())
+        return std::nullopt;
+    const PictureStyle style{isFile ? *named : chosen.value_or(PictureFormat::Png),
+                             options.plotSize, options.plotChannels, options.linearAxis};
+    return PlotTarget(out, !isFile, inputsFolder, style);
+}
+
+QString PlotTarget::pathFor(const QString &inputFile, PathStyle style) const
+{
+    if (!isFolder)
+        return target;
+    return mirroredPath(target, inputsFolder, inputFile, suffixOf(pictureStyle.format), style);
 }
 
 QString outputProblem(const QStringList &files, const QString &exportFolder,

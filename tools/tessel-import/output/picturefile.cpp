@@ -1,10 +1,8 @@
-#include "plot/quicklook.h"
+#include "output/picturefile.h"
 
-#include "input/fileimport.h"
-#include "options/commandline.h"
+#include "model/importresult.h"
 #include "plot/quicklookpainter.h"
 #include "report/isotime.h"
-#include "report/outputpaths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,20 +12,6 @@
 #include <QSvgGenerator>
 
 namespace {
-
-std::optional<PictureFormat> pictureFormatNamed(const QString &name)
-{
-    if (name.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
-        return PictureFormat::Png;
-    if (name.compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0)
-        return PictureFormat::Svg;
-    return std::nullopt;
-}
-
-QString suffixOf(PictureFormat format)
-{
-    return format == PictureFormat::Svg ? QStringLiteral(".svg") : QStringLiteral(".png");
-}
 
 // "sample – start – machine"; the file's name stands in for a sample name the import lacks.
 QString titleOf(const ImportResult &result)
@@ -83,40 +67,6 @@ bool writeSvg(const QuickLook &look, const QSize &size, QIODevice *device)
 
 } // namespace
 
-PlotTarget::PlotTarget(const QString &target, bool isFolder, const QString &inputsFolder,
-                       const PictureStyle &style)
-    : target(target), isFolder(isFolder), inputsFolder(inputsFolder), pictureStyle(style)
-{}
-
-std::optional<PlotTarget> PlotTarget::resolve(const ToolOptions &options, int fileCount,
-                                              const QString &inputsFolder, QString *error)
-{
-    const QString &out = options.plotTarget;
-    const std::optional<PictureFormat> named = pictureFormatNamed(QFileInfo(out).suffix());
-    const std::optional<PictureFormat> chosen = pictureFormatNamed(options.plotFormat);
-    const bool isFile = named && !QFileInfo(out).isDir();
-    if (isFile && fileCount > 1)
-        *error = QStringLiteral("--plot %1 names one picture, but %2 files are imported: name a "
-                                "folder instead")
-                     .arg(out)
-                     .arg(fileCount);
-    else if (isFile && chosen && *chosen != *named)
-        *error = QStringLiteral("--plot-format %1 contradicts the picture name %2")
-                     .arg(options.plotFormat, out);
-    if (!error->isEmpty())
-        return std::nullopt;
-    const PictureStyle style{isFile ? *named : chosen.value_or(PictureFormat::Png),
-                             options.plotSize, options.plotChannels, options.linearAxis};
-    return PlotTarget(out, !isFile, inputsFolder, style);
-}
-
-QString PlotTarget::pathFor(const QString &inputFile, PathStyle style) const
-{
-    if (!isFolder)
-        return target;
-    return mirroredPath(target, inputsFolder, inputFile, suffixOf(pictureStyle.format), style);
-}
-
 QStringList missingChannels(const ImportResult &result, const QStringList &channels)
 {
     QStringList missing;
@@ -130,7 +80,7 @@ QStringList missingChannels(const ImportResult &result, const QStringList &chann
 bool writeQuickLook(const ImportResult &result, const QString &path, const PictureStyle &style,
                     QString *error)
 {
-    QuickLook look{result.stored.data(), titleOf(result), {}, result.intensityUnit, {},
+    QuickLook look{result.stored.data(), titleOf(result), {}, result.report.intensityUnit, {},
                    style.linearAxis};
     for (int i = 0; i < result.stored->channelNames.size(); ++i) {
         if (style.channels.isEmpty() || style.channels.contains(result.stored->channelNames.at(i)))

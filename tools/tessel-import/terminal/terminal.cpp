@@ -1,4 +1,4 @@
-#include "terminal.h"
+#include "terminal/terminal.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -113,6 +113,13 @@ void setUpStandardStreams()
         restoreConsoleAtExit();
     }
 #endif
+}
+
+void printDiagnostic(const QString &text)
+{
+    // UTF-8, as everything the tool writes: a Windows code page cannot hold every file name.
+    const QByteArray line = QByteArrayLiteral("tessel-import: ") + text.toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
 Terminal stderrTerminal()

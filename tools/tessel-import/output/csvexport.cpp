@@ -1,4 +1,4 @@
-#include "report/csvexport.h"
+#include "output/csvexport.h"
 
 #include "datamanager.h"
 #include "report/numbertext.h"
