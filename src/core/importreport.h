@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tessel_core_global.h"
+
 #include <QDateTime>
 #include <QMetaType>
 #include <QPair>
@@ -46,6 +48,11 @@ struct DayMonthReport
     QString dateFormat;
     QString suggestedDateFormat;
 };
+
+// The batch folder (a name ending in ".b") that an export's acquisition folder stands in, as an
+// absolute path; empty when the export's folder stands in no such folder. The importers look for
+// the batch's method and logs there, and hosts group a batch's exports by it.
+TESSEL_CORE_EXPORT QString batchFolderOf(const QString &exportPath);
 
 // One acquisition of a batch log.
 struct BatchLogAcquisition

@@ -109,9 +109,9 @@ struct Places
 Places placesOf(const QString &exportPath)
 {
     Places places{QFileInfo(exportPath).absoluteDir(), std::nullopt};
-    QDir parent = places.acquisition;
-    if (parent.cdUp() && parent.dirName().endsWith(QLatin1String(".b"), Qt::CaseInsensitive))
-        places.batch = parent;
+    const QString batch = batchFolderOf(exportPath);
+    if (!batch.isEmpty())
+        places.batch = QDir(batch);
     return places;
 }
 

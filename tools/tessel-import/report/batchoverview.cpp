@@ -79,16 +79,6 @@ QJsonArray acquisitionsToJson(const QVector<BatchLogAcquisition> &acquisitions)
     return array;
 }
 
-// The folder that an input's own folder stands in. Whether it is a batch, and its log, is the
-// importer's finding (the report's batch log); here it groups the inputs' folders, so that every
-// input counts as an export of its folder, whatever its import gave.
-QString folderAbove(const QString &file)
-{
-    QDir folder = QFileInfo(file).absoluteDir();
-    folder.cdUp();
-    return folder.absolutePath();
-}
-
 QString secondsText(double seconds)
 {
     return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
@@ -147,7 +137,10 @@ void BatchOverview::add(const ImportResult &result)
                               result.start.toTimeZone(result.timeZone), result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
                               succeeded(result), statusOf(result)});
-    const QString batch = folderAbove(result.file);
+    // Only a batch folder holds a batch log.
+    const QString batch = batchFolderOf(result.file);
+    if (batch.isEmpty())
+        return;
     exportedAcquisitions[batch].append(QFileInfo(result.file).absoluteDir().dirName());
     if (result.report.batchLog && !batchLogs.contains(batch))
         batchLogs.insert(batch, *result.report.batchLog);
