@@ -6,30 +6,18 @@
 
 namespace {
 
-const QString timeLineKey = QStringLiteral("agilentTimeLineOption");
-const QString dateFormatPreference = QStringLiteral("agilentDateFormat");
-const QString labelFieldKey = QStringLiteral("agilentXMLLabelField");
-const QString machineNameKey = QStringLiteral("importMachineName"); // the host-wide key
 const QString acquiredTime = QStringLiteral("Use 'Acquired' Time");
 const QString printedTime = QStringLiteral("Use 'Printed' Time");
 const QString sampleNameField = QStringLiteral("Use Sample Name Field");
 const QString commentField = QStringLiteral("Use Comment Field");
 
-} // namespace
-
-TimeLine parseTimeLine(const QString &text)
-{
-    TimeLine line{text, StampLine::None, text.contains(QLatin1String("XML"))};
-    if (text == acquiredTime)
-        line.stampLine = StampLine::Acquired;
-    else if (text == printedTime)
-        line.stampLine = StampLine::Printed;
-    else if (text.contains(QLatin1String("Printed")) || text.contains(QLatin1String("Acquired")))
-        line.stampLine = StampLine::Unnamed;
-    return line;
-}
-
-namespace {
+// The preferences, by their place among the declarations.
+enum Preference {
+    TimeLinePreference,
+    DateFormatPreference,
+    LabelFieldPreference,
+    MachinePreference
+};
 
 LabelField labelFieldOf(const QString &text)
 {
@@ -43,24 +31,37 @@ LabelField labelFieldOf(const QString &text)
 const PreferenceDeclarations &importPreferences()
 {
     static const PreferenceDeclarations declarations{
-        {timeLineKey,
+        {QStringLiteral("agilentTimeLineOption"),
          acquiredTime,
          {acquiredTime, printedTime, QStringLiteral("Use XML Time")},
          QStringLiteral("which time stamp starts the time axis: the export's Acquired or Printed "
                         "line, or (any value containing \"XML\") the acquisition's own time")},
-        {dateFormatPreference,
+        {QStringLiteral("agilentDateFormat"),
          QStringLiteral("dd MM yyyy hh mm ss"),
          {},
          QStringLiteral("the order of day, month and year in the export's time stamps")},
-        {labelFieldKey,
+        {QStringLiteral("agilentXMLLabelField"),
          sampleNameField,
          {sampleNameField, commentField},
          QStringLiteral("which field of the sample record labels the sample")},
-        {machineNameKey,
+        // The host-wide key.
+        {QStringLiteral("importMachineName"),
          QStringLiteral("default"),
          {},
          QStringLiteral("the machine name recorded when the acquisition names no instrument")}};
     return declarations;
+}
+
+TimeLine parseTimeLine(const QString &text)
+{
+    TimeLine line{text, StampLine::None, text.contains(QLatin1String("XML"))};
+    if (text == acquiredTime)
+        line.stampLine = StampLine::Acquired;
+    else if (text == printedTime)
+        line.stampLine = StampLine::Printed;
+    else if (text.contains(QLatin1String("Printed")) || text.contains(QLatin1String("Acquired")))
+        line.stampLine = StampLine::Unnamed;
+    return line;
 }
 
 ImportSettings readImportSettings()
@@ -70,19 +71,19 @@ ImportSettings readImportSettings()
     for (const PreferenceDeclaration &declaration : importPreferences())
         settings.asRead.append(
             {declaration.key, store.value(declaration.key, declaration.defaultValue).toString()});
-    const auto value = [&](int index) { return settings.asRead.at(index).second; };
-    settings.timeLine = parseTimeLine(value(0));
-    settings.dateFormat = value(1);
-    settings.labelFieldText = value(2);
-    settings.labelField = labelFieldOf(value(2));
-    if (value(3) != importPreferences().at(3).defaultValue)
-        settings.machineName = value(3);
+    const auto value = [&](Preference preference) { return settings.asRead.at(preference).second; };
+    settings.timeLine = parseTimeLine(value(TimeLinePreference));
+    settings.dateFormat = value(DateFormatPreference);
+    settings.labelFieldText = value(LabelFieldPreference);
+    settings.labelField = labelFieldOf(settings.labelFieldText);
+    if (value(MachinePreference) != importPreferences().at(MachinePreference).defaultValue)
+        settings.machineName = value(MachinePreference);
     return settings;
 }
 
 QString dateFormatKey()
 {
-    return dateFormatPreference;
+    return importPreferences().at(DateFormatPreference).key;
 }
 
 QString timeLineText(StampLine line)
