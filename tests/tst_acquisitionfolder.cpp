@@ -3,6 +3,7 @@
 #include "acquisitionfolder.h"
 #include "agilentimporter.h"
 #include "importtesting.h"
+#include "starttime.h"
 
 #include <QtTest>
 
@@ -342,6 +343,85 @@ private slots:
             QCOMPARE(importer.acquisitionTime.timeZone(), expectedZone);
         if (instant.timeSpec() != Qt::UTC) // from a batch log: its offset, or the zone's clock
             QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
+    }
+
+    // The start as the time-line preference, the stamp and the acquisition's own record give
+    // it, in Berlin (UTC+01:00 in November), without the folder's files.
+    void startChoice_data()
+    {
+        // record: the acquisition's instant (Z: its own offset, else read in the zone); none
+        // when empty. Expected: the failure, or the start, the stamp's offset and the finding.
+        addColumns<QString, QByteArray, QString, bool, QString>("option", "stamp", "record",
+                                                                "folderUsed", "expected");
+        const auto row = [](const char *name, const char *option, const char *stamp,
+                            const char *record, bool folderUsed, const char *expected) {
+            QTest::newRow(name) << option << QByteArray(stamp) << record << folderUsed << expected;
+        };
+        const char *acquired = "Use 'Acquired' Time";
+        row("stamp, no record", acquired, "18/11/2020 14:24:29", "", false,
+            "2020-11-18T14:24:29+01:00 ");
+        row("XML time without the folder", "Use XML Time", "18/11/2020 14:24:29", "", false,
+            "failure TimeLine");
+        row("unknown option", "Use the clock", "18/11/2020 14:24:29", "", false,
+            "failure TimeLine");
+        row("a word of a line, not its option", "Use Acquired", "18/11/2020 14:24:29", "", false,
+            "failure StampUnrecognised");
+        row("XML time with the folder: the record in the zone", "Use XML Time",
+            "18/11/2020 14:24:29", "2020-11-18T03:24:29Z", true, "2020-11-18T04:24:29+01:00 ");
+        row("XML and a line's word with the folder: the empty stamp", "Use 'Printed' Time XML",
+            "18/11/2020 14:24:29", "2020-11-18T03:24:29Z", true, "failure StampUnrecognised");
+        row("no Printed line", "Use 'Printed' Time", "18/11/2020 14:24:29", "", false,
+            "failure StampMissing");
+        row("stamp agrees with the record", acquired, "18/11/2020 14:24:29", "2020-11-18T13:24:29Z",
+            true, "2020-11-18T14:24:29+01:00 ");
+        row("stamp on a clock 11 hours east", acquired, "18/11/2020 14:24:29",
+            "2020-11-18T03:24:29Z", true, "2020-11-18T04:24:29+01:00 +11:00 note");
+        row("stamp 4.5 minutes off: no clock", acquired, "18/11/2020 14:24:29",
+            "2020-11-18T13:29:00Z", false, "2020-11-18T14:24:29+01:00 warning");
+        row("record read in the zone tells no clock", acquired, "18/11/2020 14:24:29",
+            "2020-11-18T14:29:00", false, "2020-11-18T14:24:29+01:00 ");
+        row("day and month swapped", acquired, "11/05/2020 14:24:29", "2020-11-05T13:24:29Z", false,
+            "2020-05-11T14:24:29+02:00 dayMonth");
+    }
+
+    void startChoice()
+    {
+        const auto [option, stamp, record, folderUsed, expected] =
+            fetchColumns<QString, QByteArray, QString, bool, QString>("option", "stamp", "record",
+                                                                      "folderUsed", "expected");
+        const QTimeZone berlin("Europe/Berlin");
+        const FileLines lines("D:\\x.b\\1.d\nIntensity Vs Time,CPS\nAcquired      : " + stamp +
+                              " using Batch x.b\nTime [Sec],Li7\n0.1,5\n");
+        ImportSettings settings;
+        settings.timeLine = parseTimeLine(option);
+        settings.dateFormat = "dd MM yyyy hh mm ss";
+        std::optional<SampleRecord> acquisition;
+        if (!record.isEmpty()) {
+            const QDateTime read = QDateTime::fromString(record, Qt::ISODate);
+            acquisition = SampleRecord{"sample_info.xml", "s", "", "", read, ""};
+            if (!record.endsWith('Z'))
+                acquisition->acquired = QDateTime(read.date(), read.time(), berlin);
+        }
+        const QString path = "x.csv";
+        const Outcome<StartTime> start =
+            chooseStartTime({path, lines, settings, berlin, acquisition, folderUsed});
+        static const char *const failures[] = {
+            "Open",          "Load",         "TimeLine",          "TimeZone",
+            "ChannelHeader", "StampMissing", "StampUnrecognised", "StampImpossible"};
+        QString found;
+        if (!start) {
+            found = QStringLiteral("failure ") + failures[int(start.failure().failure)];
+        } else {
+            QCOMPARE(start->start.timeZone(), berlin);
+            found =
+                start->start.toOffsetFromUtc(start->start.offsetFromUtc()).toString(Qt::ISODate) +
+                ' ' + (start->stampOffset ? utcOffsetText(*start->stampOffset) + ' ' : "") +
+                (start->clockNote.isEmpty() ? "" : "note") +
+                (start->clockWarning.isEmpty() ? "" : "warning") +
+                (start->dayMonth ? "dayMonth" : "");
+            QCOMPARE(start->dayMonthWarning.isEmpty(), !start->dayMonth);
+        }
+        QCOMPARE(found.trimmed(), expected.trimmed());
     }
 
     void channels_data()
