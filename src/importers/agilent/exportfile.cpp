@@ -7,9 +7,12 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
+// Qt 5 byte arrays hold a little less than 2 GiB; a larger file cannot be read whole.
+const qint64 maxFileSize = std::numeric_limits<int>::max() - 64;
 const int formatTestLineLimit = 50;
 // The format test reads this much of each line: header lines are short, and a file without
 // line breaks must not be read and decoded whole just to be turned down.

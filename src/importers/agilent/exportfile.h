@@ -28,9 +28,6 @@ QString sampleNameFromFirstLine(const QByteArray &line);
 // whole content in a file without LF (only its end matters to the check).
 QByteArray firstLineForFolderCheck(const FileLines &lines);
 
-// Qt 5 byte arrays hold a little less than 2 GiB; a larger file cannot be read whole.
-const qint64 maxFileSize = std::numeric_limits<int>::max() - 64;
-
 // An export read whole, with what its first lines tell before the table is read.
 struct ExportContent
 {

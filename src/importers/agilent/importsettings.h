@@ -23,7 +23,6 @@ struct TimeLine
     QString text; // as the preference holds it
     StampLine stampLine = StampLine::None;
     bool acquisitionTime = false; // the text holds "XML": the acquisition folder's own time
-    bool known() const { return acquisitionTime || stampLine != StampLine::None; }
 };
 
 TimeLine parseTimeLine(const QString &text);
