@@ -345,6 +345,49 @@ private slots:
             QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
     }
 
+    // Whether a folder that the lookup found serves the import, and what the log learns of it.
+    void folderServes_data()
+    {
+        // The folder: m: a method file, r: a record file, i: another instrument file, f: a
+        // failure, b: a method over the channel limit. Expected: serves, then the notes' starts,
+        // then "warning" for the warning.
+        addColumns<QString, QString>("folder", "expected");
+        QTest::newRow("method and record") << "mr"
+                                           << "serves|Loading Agilent xml files";
+        QTest::newRow("and a device list") << "mri"
+                                           << "serves|Loading Agilent xml files|Instrument name";
+        QTest::newRow("method only") << "mf"
+                                     << "|No acquisition folder metadata";
+        QTest::newRow("record only") << "rf"
+                                     << "|No acquisition folder metadata";
+        QTest::newRow("both, with a failure")
+            << "mrf"
+            << "|Loading Agilent xml files|No acquisition folder metadata";
+        QTest::newRow("neither") << "f"
+                                 << "";
+        QTest::newRow("a method over the limit") << "mrb"
+                                                 << "|Loading Agilent xml files|warning";
+    }
+
+    void folderServes()
+    {
+        const auto [letters, expected] = fetchColumns<QString, QString>("folder", "expected");
+        AcquisitionFolder folder;
+        folder.methodFile = letters.contains('m') ? "/a.d/AcqMethod.xml" : "";
+        folder.sampleRecordFile = letters.contains('r') ? "/a.d/AcqData/sample_info.xml" : "";
+        folder.instrumentFile = letters.contains('i') ? "/a.d/AcqData/Devices.xml" : "";
+        folder.failure = letters.contains('f') ? "no AcqMethod.xml" : "";
+        for (int i = 0; letters.contains('b') && i <= maxChannels; ++i)
+            folder.method.insert(QString::number(i), QVariant());
+        const FolderUse use = folderUse(folder, "/a.d/a.csv");
+        QStringList found{use.serves ? "serves" : ""};
+        for (const QString &note : use.notes)
+            found.append(note.section(QRegularExpression("[\\r:]| for| from"), 0, 0));
+        if (!use.warning.isEmpty())
+            found.append("warning");
+        QCOMPARE(found.join('|'), expected);
+    }
+
     // The start as the time-line preference, the stamp and the acquisition's own record give
     // it, in Berlin (UTC+01:00 in November), without the folder's files.
     void startChoice_data()
