@@ -155,6 +155,9 @@ private slots:
                 text.prepend("\xEF\xBB\xBF");
             QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
         }
+        // A run preceded by a digit or a letter is no row.
+        for (const QByteArray text : {"a00.5,1\n", "_0.5,1\n", "00.5,1\n", "x 0.5,1\n"})
+            QVERIFY2(countDataLines(text) == expressionCount(text), text.constData());
     }
 
     void numbersMatchQt_data()

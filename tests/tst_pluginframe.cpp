@@ -49,6 +49,7 @@ private slots:
         row("English stamp on line 3", "D:\\x.d\r\nIntensity Vs Time,CPS\r\n" + stamp, true);
         row("English stamp on line 50", lines49 + stamp, true);
         row("English stamp on line 51", lines49 + "one more\r\n" + stamp, false);
+        row("English stamp beyond a line's first 64 KiB", QByteArray(65600, 'x') + stamp, false);
         row("one blank before the colon", "Acquired : 18/11/2020 14:24:29 using Batch\n", false);
         row("stamp without the word using", "Acquired      : 18/11/2020 14:24:29\n", false);
         row("Japanese word in Shift_JIS", "x\n\x91\xAA\x92\xE8\x93\xFA\x8E\x9E      : 2020/11/18\n",
