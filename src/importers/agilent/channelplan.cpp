@@ -7,9 +7,6 @@
 
 namespace {
 
-const int channelHeaderLine = 3;
-const int firstDataLine = 4;
-
 QByteArray headerLineOf(const FileLines &lines)
 {
     return lines.count() > channelHeaderLine ? lines.line(channelHeaderLine) : QByteArray();

@@ -19,7 +19,6 @@
 
 namespace {
 
-const int firstDataLine = 4;
 // A data line holds a value and a comma for every channel, two bytes at least, so a table has
 // fewer cells than its file has bytes. More cells come from short lines under a long channel
 // header, and would let a small file claim memory out of all proportion (20,000 channels over
@@ -69,8 +68,6 @@ void DataTable::truncate(int rows)
 }
 
 namespace {
-
-const int dataLineOffset = 4; // three header lines and the channel header come first
 
 // Whether the bytes hold only ASCII characters and no NUL: then every line can be split in
 // place. Otherwise each line is read as Qt decodes it (it ends at a NUL; multi-byte characters).
@@ -135,16 +132,16 @@ public:
             byPosition.push_back(column);
         }
         plain =
-            lines.isPlainAscii() || isPlainAscii(lines.lineBegin(dataLineOffset),
-                                                 lines.lineEnd(dataLineOffset + countedRows - 1));
+            lines.isPlainAscii() || isPlainAscii(lines.lineBegin(firstDataLine),
+                                                 lines.lineEnd(firstDataLine + countedRows - 1));
     }
 
     // Reads rows first to last - 1; answers the row whose first field is empty, or last.
     int read(int first, int last) const
     {
         for (int row = first; row < last; ++row) {
-            const char *begin = lines.lineBegin(row + dataLineOffset);
-            const char *end = lines.lineEnd(row + dataLineOffset);
+            const char *begin = lines.lineBegin(row + firstDataLine);
+            const char *end = lines.lineEnd(row + firstDataLine);
             if (!plain)
                 end = std::find(begin, end, '\0'); // Qt's decoding ends at a NUL
             if (startsWithEmptyField(begin, end))
@@ -287,7 +284,7 @@ private:
 int readerThreads(const FileLines &lines, int countedRows)
 {
     const qsizetype bytes =
-        lines.lineEnd(dataLineOffset + countedRows - 1) - lines.lineBegin(dataLineOffset);
+        lines.lineEnd(firstDataLine + countedRows - 1) - lines.lineBegin(firstDataLine);
     if (bytes < parallelReadBytes)
         return 1;
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
@@ -299,7 +296,7 @@ int readDataRows(const FileLines &lines, const QStringList &channelNames, double
                  DataTable &table, const std::function<void(int)> &progress, int threads)
 {
     const int rowCount = table.rowCount();
-    const int countedRows = std::min(rowCount - 1, lines.count() - dataLineOffset);
+    const int countedRows = std::min(rowCount - 1, lines.count() - firstDataLine);
     if (countedRows <= 0)
         return 0;
     const RowReader reader(lines, channelNames, startSeconds, table, countedRows);

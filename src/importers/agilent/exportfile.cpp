@@ -86,7 +86,7 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
         return loadFailure(path, QStringLiteral("due to a problem reading the file (length < 2 "
                                                 "lines)."));
     noteNulByte(path, lines, content.warnings);
-    content.unit = parseIntensityUnit(lines.line(1));
+    content.unit = parseIntensityUnit(lines.line(unitLine));
     noteCountsUnit(path, content.unit, content.warnings);
     content.sampleName = sampleNameFromFirstLine(lines.line(0));
     return {std::move(content)};

@@ -7,6 +7,12 @@
 
 #include <vector>
 
+// An export's lines, counted from 0: the intensity unit's line, the channel header, then the
+// data lines.
+const int unitLine = 1;
+const int channelHeaderLine = 3;
+const int firstDataLine = 4;
+
 // A data file's content and its lines, without a copy per line. The content is split at LF
 // bytes; a file without any LF (old Mac line ends) is split at CR bytes instead. Empty lines
 // are kept, and a line keeps the CR that precedes its LF. The one pass that finds the lines also
