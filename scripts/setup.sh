@@ -2,7 +2,9 @@
 # Installs the Debian packages the build needs, when any is missing (run as root on Debian 12).
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev fonts-dejavu-core libarmadillo-dev libfast-float-dev tzdata help2man)
+# The build, the tests and the Python package's tests and wheel.
+packages=(cmake g++ make pkg-config qtbase5-dev libqt5svg5-dev fonts-dejavu-core libarmadillo-dev libfast-float-dev tzdata help2man
+          python3 python3-numpy python3-pandas python3-pytest python3-venv python3-pip)
 packages+=("$@")
 
 missing=()

@@ -236,7 +236,7 @@ a.csv -|-: reading standard input is not supported; name a file or folder$D
             writeFile(batch + "/Run2.d/x.csv", "a,b\r\n1,2\r\n")};
         QVector<ImportResult> results;
         for (const QString &file : files) {
-            results.append(importFile(*plugins, file, QTimeZone("Asia/Tokyo"), {}));
+            results.append(importFile(*plugins, file, {QTimeZone("Asia/Tokyo"), std::nullopt}, {}));
             Session()->data()->forgetFile(file);
         }
         ImportResult &stored = results[0], &failed = results[2];
@@ -560,7 +560,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         const QString csv = writeFile("pictures/" + name + ".csv",
                                       exportText(name.toUtf8(), "18/11/2020 14:24:29", "demo",
                                                  "Ti48 -> 64,Sr88 -> 88,Mg24,Al27"));
-        ImportResult imported = importFile(*plugins, csv, QTimeZone::systemTimeZone(), {});
+        ImportResult imported =
+            importFile(*plugins, csv, {QTimeZone::systemTimeZone(), std::nullopt}, {});
         Session()->data()->forgetFile(csv); // the result keeps the data
         imported.machineName = "Lab ICP";
         if (!zero.isEmpty()) {

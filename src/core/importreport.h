@@ -3,6 +3,7 @@
 #include "tessel_core_global.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMetaType>
 #include <QPair>
 #include <QString>
@@ -22,6 +23,12 @@ struct PreferenceDeclaration
     QString meaning;
 };
 using PreferenceDeclarations = QVector<PreferenceDeclaration>;
+
+// Values a host gives an import in place of its settings store, by key, in the importer's
+// "preferenceValues" property: with them the import reads no store, and a declared key they lack
+// keeps its default. A host that runs imports with different values at once, or that must not
+// read the user's settings (a library), sets it on each importer.
+using PreferenceValues = QHash<QString, QString>;
 
 // What the acquisition or batch folder added to an import, and which files served.
 struct AcquisitionFolderReport

@@ -4,16 +4,30 @@
 #include "input/batchimport.h"
 #include "input/importerplugins.h"
 #include "input/inputfiles.h"
-#include "input/progressbar.h"
 #include "options/preferences.h"
 #include "options/timezone.h"
 #include "output/outputpaths.h"
+#include "terminal/progressbar.h"
 #include "terminal/terminal.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
 
 namespace {
+
+// The folder named on the command line, else the installed layout's plug-in folder beside the
+// program, else the build's plug-in folder.
+QString pluginFolder(const QString &requested)
+{
+    if (!requested.isEmpty())
+        return requested;
+    const QString installed = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                              QStringLiteral(TESSEL_INSTALLED_PLUGIN_DIR);
+    if (QDir(installed).exists())
+        return QDir::cleanPath(installed);
+    return QStringLiteral(TESSEL_BUILD_PLUGIN_DIR);
+}
 
 // The importer plug-ins of the requested folder; none when there is no folder or no importer
 // in it. What went wrong is appended to problems.
@@ -121,7 +135,8 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     ProgressBar bar;
     ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse(options.timeZone),
                             plugins.declaredPreferences());
-    importFiles(plugins, inputs.entries, options.jobs, timeZoneOfRun(options.timeZone), &bar,
+    importFiles(plugins, inputs.entries, options.jobs,
+                {timeZoneOfRun(options.timeZone), std::nullopt}, &bar,
                 [&reporter](const ImportResult &result) { reporter.report(result); });
     return reporter.finish();
 }

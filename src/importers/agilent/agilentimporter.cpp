@@ -25,6 +25,7 @@ const QString taskTitle = QStringLiteral("Agilent Importer");
 const char *const importReportProperty = "importReport";
 const char *const preferencesProperty = "preferences";
 const char *const timeZoneProperty = "timeZone";
+const char *const preferenceValuesProperty = "preferenceValues";
 
 // The progress plan of every import: 10 once the file is open, 10 to 90 while the table is
 // read, 100 at the end.
@@ -114,7 +115,8 @@ void AgilentImporter::runImport(bool addToSession)
     const Outcome<QTimeZone> zone = importZone(property(timeZoneProperty), fileName);
     if (!zone)
         return fail(zone.failure(), Findings());
-    const ImportSettings settings = readImportSettings();
+    const ImportSettings settings =
+        readImportSettings(givenPreferences(property(preferenceValuesProperty)));
     Findings found{*zone, {settings.asRead, {}, {}, {}, {}, {}}};
     Outcome<ExportContent> file = readExport(fileName, [this] {
         emit progress(progressOpened);

@@ -24,6 +24,8 @@ using TesselPlugin::PluginInterface;
 // id (QString or QByteArray, "Australia/Sydney") of the zone whose wall clock the export's stamps
 // and the batch log's local times show, and in which the start and end are given; empty or unset,
 // the computer's zone. An id unknown here ends the import with a message, before the file is read.
+// A host may also set "preferenceValues" (PreferenceValues): the import then reads its preferences
+// from them, a key they lack at its default, and never from the settings store.
 // A stamp that an acquisition time with its own offset shows to be on another clock is read at
 // that clock's offset ("stampOffset" in the report).
 class AgilentImporter : public AbstractImporter, public PluginInterface

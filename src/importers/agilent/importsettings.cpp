@@ -64,13 +64,17 @@ TimeLine parseTimeLine(const QString &text)
     return line;
 }
 
-ImportSettings readImportSettings()
+ImportSettings readImportSettings(const std::optional<PreferenceValues> &given)
 {
-    const QSettings store;
+    std::optional<QSettings> store;
+    if (!given)
+        store.emplace();
     ImportSettings settings;
     for (const PreferenceDeclaration &declaration : importPreferences())
         settings.asRead.append(
-            {declaration.key, store.value(declaration.key, declaration.defaultValue).toString()});
+            {declaration.key,
+             given ? given->value(declaration.key, declaration.defaultValue)
+                   : store->value(declaration.key, declaration.defaultValue).toString()});
     const auto value = [&](Preference preference) { return settings.asRead.at(preference).second; };
     settings.timeLine = parseTimeLine(value(TimeLinePreference));
     settings.dateFormat = value(DateFormatPreference);
@@ -94,6 +98,13 @@ QString timeLineText(StampLine line)
 QString labelFieldName(LabelField field)
 {
     return field == LabelField::Comment ? QStringLiteral("Comment") : QStringLiteral("Sample Name");
+}
+
+std::optional<PreferenceValues> givenPreferences(const QVariant &property)
+{
+    if (!property.canConvert<PreferenceValues>())
+        return std::nullopt;
+    return property.value<PreferenceValues>();
 }
 
 Outcome<QTimeZone> importZone(const QVariant &property, const QString &path)

@@ -43,7 +43,11 @@ struct ImportSettings
     QVector<QPair<QString, QString>> asRead;
 };
 
-ImportSettings readImportSettings();
+// From the values given, or from the host's settings store when none are given.
+ImportSettings readImportSettings(const std::optional<PreferenceValues> &given);
+
+// The values a host gave in the importer's "preferenceValues" property; none when it gave none.
+std::optional<PreferenceValues> givenPreferences(const QVariant &property);
 
 const PreferenceDeclarations &importPreferences();
 

@@ -1,7 +1,5 @@
 #include "input/batchimport.h"
 
-#include "input/progressbar.h"
-
 #include <QFileInfo>
 #include <QMutex>
 #include <QThreadPool>
@@ -18,27 +16,27 @@ void reportAndForget(const ResultHandler &report, const ImportResult &result)
 }
 
 ImportResult importEntry(const ImporterPlugins &plugins, const InputEntry &entry,
-                         const QTimeZone &zone, const ProgressCallback &progress)
+                         const ImportOptions &options, const ProgressCallback &progress)
 {
     if (entry.problem.isEmpty())
-        return importFile(plugins, entry.path, zone, progress);
+        return importFile(plugins, entry.path, options, progress);
     ImportResult failed;
     failed.file = entry.path;
     failed.errors = QStringList{entry.problem};
-    failed.timeZone = zone;
+    failed.timeZone = options.zone;
     return failed;
 }
 
 void importOneByOne(const ImporterPlugins &plugins, const QVector<InputEntry> &entries,
-                    const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report)
+                    const ImportOptions &options, ImportProgress *bar, const ResultHandler &report)
 {
     for (const InputEntry &entry : entries) {
         const QString name = QFileInfo(entry.path).fileName();
         bar->show(0.0, name);
         bar->resume();
-        const ImportResult result = importEntry(plugins, entry, zone, [bar, &name](double percent) {
-            bar->show(percent / 100.0, name);
-        });
+        const ImportResult result =
+            importEntry(plugins, entry, options,
+                        [bar, &name](double percent) { bar->show(percent / 100.0, name); });
         bar->pause();
         reportAndForget(report, result);
     }
@@ -51,8 +49,8 @@ class ConcurrentImports
 {
 public:
     ConcurrentImports(const ImporterPlugins &plugins, const QVector<InputEntry> &entries, int jobs,
-                      const QTimeZone &zone, ProgressBar *bar)
-        : plugins(plugins), entries(entries), zone(zone), results(entries.size()), bar(bar)
+                      const ImportOptions &options, ImportProgress *bar)
+        : plugins(plugins), entries(entries), options(options), results(entries.size()), bar(bar)
     {
         pool.setMaxThreadCount(jobs);
     }
@@ -61,8 +59,9 @@ public:
     {
         if (index >= entries.size())
             return;
-        pool.start(QRunnable::create(
-            [this, index] { finish(index, importEntry(plugins, entries.at(index), zone, {})); }));
+        pool.start(QRunnable::create([this, index] {
+            finish(index, importEntry(plugins, entries.at(index), options, {}));
+        }));
     }
 
     ImportResult take(int index)
@@ -88,9 +87,9 @@ private:
 
     const ImporterPlugins &plugins;
     const QVector<InputEntry> entries;
-    const QTimeZone zone;
+    const ImportOptions options;
     QVector<std::optional<ImportResult>> results;
-    ProgressBar *bar;
+    ImportProgress *bar;
     int finished = 0;
     QMutex mutex;
     QWaitCondition resultArrived;
@@ -100,14 +99,14 @@ private:
 } // namespace
 
 void importFiles(const ImporterPlugins &plugins, const QVector<InputEntry> &entries, int jobs,
-                 const QTimeZone &zone, ProgressBar *bar, const ResultHandler &report)
+                 const ImportOptions &options, ImportProgress *bar, const ResultHandler &report)
 {
     jobs = qMin(jobs, int(entries.size()));
     if (jobs <= 1) {
-        importOneByOne(plugins, entries, zone, bar, report);
+        importOneByOne(plugins, entries, options, bar, report);
         return;
     }
-    ConcurrentImports imports(plugins, entries, jobs, zone, bar);
+    ConcurrentImports imports(plugins, entries, jobs, options, bar);
     const int window = 2 * jobs;
     for (int i = 0; i < window; ++i)
         imports.start(i);

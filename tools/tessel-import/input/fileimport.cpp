@@ -116,17 +116,20 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
 
 } // namespace
 
-ImportResult importFile(const ImporterPlugins &plugins, const QString &path, const QTimeZone &zone,
-                        const ProgressCallback &progress)
+ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
+                        const ImportOptions &options, const ProgressCallback &progress)
 {
     const LogCollector collector;
     ImportResult result;
     result.file = path;
-    result.timeZone = zone;
+    result.timeZone = options.zone;
     const RecognisingImporter recognising = plugins.recognise(path);
     if (recognising.importer != nullptr) {
         result.importer = recognising.className;
-        recognising.importer->setProperty("timeZone", zone.id());
+        recognising.importer->setProperty("timeZone", options.zone.id());
+        if (options.preferences)
+            recognising.importer->setProperty("preferenceValues",
+                                              QVariant::fromValue(*options.preferences));
         Announced announced;
         listen(recognising.importer.get(), &announced, &result, progress);
         recognising.importer->importData(true);

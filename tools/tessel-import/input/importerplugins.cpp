@@ -1,6 +1,5 @@
 #include "input/importerplugins.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QJsonObject>
 #include <QLibrary>
@@ -88,15 +87,4 @@ PreferenceDeclarations ImporterPlugins::declaredPreferences() const
         }
     }
     return declared;
-}
-
-QString pluginFolder(const QString &requested)
-{
-    if (!requested.isEmpty())
-        return requested;
-    const QString installed = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                              QStringLiteral(TESSEL_INSTALLED_PLUGIN_DIR);
-    if (QDir(installed).exists())
-        return QDir::cleanPath(installed);
-    return QStringLiteral(TESSEL_BUILD_PLUGIN_DIR);
 }

@@ -44,7 +44,3 @@ public:
 private:
     QVector<ImporterPlugin> loaded;
 };
-
-// The folder named on the command line, else the installed layout's plug-in folder beside the
-// program, else the build's plug-in folder.
-QString pluginFolder(const QString &requested);

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -164,17 +165,27 @@ QVector<BatchFindings> BatchOverview::batchFindings() const
     return findings;
 }
 
+QVector<int> BatchOverview::acquisitionOrder() const
+{
+    QVector<int> order(lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int oneIndex, int otherIndex) {
+        const OverviewLine &one = lines.at(oneIndex);
+        const OverviewLine &other = lines.at(otherIndex);
+        if (one.start.isValid() != other.start.isValid())
+            return one.start.isValid();
+        if (one.start.isValid())
+            return one.start < other.start;
+        return one.file < other.file;
+    });
+    return order;
+}
+
 QVector<OverviewLine> BatchOverview::inAcquisitionOrder() const
 {
-    QVector<OverviewLine> ordered = lines;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const OverviewLine &one, const OverviewLine &other) {
-                         if (one.start.isValid() != other.start.isValid())
-                             return one.start.isValid();
-                         if (one.start.isValid())
-                             return one.start < other.start;
-                         return one.file < other.file;
-                     });
+    QVector<OverviewLine> ordered;
+    for (const int index : acquisitionOrder())
+        ordered.append(lines.at(index));
     return ordered;
 }
 

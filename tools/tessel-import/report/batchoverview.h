@@ -46,6 +46,10 @@ public:
     int fileCount() const { return int(lines.size()); }
     bool hasBatchLogs() const { return !batchLogs.isEmpty(); }
 
+    // The places of the files added, in the order they were added, sorted by acquisition: by
+    // start, then the files without a valid start in path order.
+    QVector<int> acquisitionOrder() const;
+
     void writeText(QTextStream &out) const;
     QJsonObject toJson() const;
 

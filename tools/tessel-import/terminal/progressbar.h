@@ -1,21 +1,22 @@
 #pragma once
 
+#include "input/batchimport.h"
 #include "terminal/terminal.h"
 
 #include <QMutex>
 #include <QString>
 
 // A one-line progress bar on stderr, drawn only when stderr is a terminal. Thread-safe.
-class ProgressBar
+class ProgressBar : public ImportProgress
 {
 public:
     ProgressBar();
 
-    void show(double fraction, const QString &label);
+    void show(double fraction, const QString &label) override;
     // Removes the bar and keeps it away until resume(), so that other output, on stderr or on
     // the same terminal's stdout, starts on a clean line.
-    void pause();
-    void resume();
+    void pause() override;
+    void resume() override;
 
 private:
     void draw();

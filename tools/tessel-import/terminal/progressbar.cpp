@@ -1,4 +1,4 @@
-#include "input/progressbar.h"
+#include "terminal/progressbar.h"
 
 #include <QtGlobal>
 
