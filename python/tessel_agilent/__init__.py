@@ -291,8 +291,10 @@ def read(path, *, timezone=None, settings=None, jobs=None):
     The importer's warnings are issued as TesselWarning."""
     single = _is_single(path)
     batch = _read_batch([path] if _is_one_path(path) else list(path), timezone, settings, jobs)
+    # A failed import's messages are its error, not warnings.
     for acquisition in batch:
-        _warn(acquisition, 2)
+        if acquisition.ok:
+            _warn(acquisition, 2)
     if not single:
         return batch
     if len(batch) != 1:
