@@ -139,16 +139,26 @@ class Acquisition:
         if not self.ok:
             raise TesselError(self.error, self.path, self.meta)
 
-    def frame(self):
+    def frame(self, copy=True):
         """A pandas DataFrame: one column per channel, indexed by the rows' instants in the zone
-        of the read (to the microsecond); .attrs holds the report."""
+        of the read (to the microsecond); .attrs holds the report. The values are copied into
+        one writable block; copy=False gives read-only views of the columns instead."""
         import pandas
         self._require_data()
-        micros = numpy.rint(self.time * 1e6).astype("int64")
-        index = pandas.DatetimeIndex(micros.view("datetime64[us]"), name="time")
+        # Whole microseconds, as nanoseconds: pandas takes those without converting.
+        nanos = numpy.rint(self.time * 1e6).astype("int64")
+        nanos *= 1000
+        index = pandas.DatetimeIndex(nanos.view("datetime64[ns]"), name="time", copy=False)
         index = index.tz_localize("UTC").tz_convert(self.time_zone)
-        frame = pandas.DataFrame(self.columns, index=index, columns=self.channel_names,
-                                 copy=False)
+        if copy:
+            block = numpy.empty((len(self.channel_names), len(self.time)))
+            for row, name in enumerate(self.channel_names):
+                block[row] = self.columns[name]
+            frame = pandas.DataFrame(block.T, index=index, columns=self.channel_names,
+                                     copy=False)
+        else:
+            frame = pandas.DataFrame(self.columns, index=index, columns=self.channel_names,
+                                     copy=False)
         frame.attrs.update(self.meta)
         return frame
 

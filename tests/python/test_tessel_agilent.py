@@ -2,6 +2,8 @@
 import gc
 import glob
 import os
+import subprocess
+import sys
 import threading
 import warnings
 
@@ -145,6 +147,11 @@ def test_the_frame_and_the_structured_array_hold_the_columns(example):
     for name in acquisition.channel_names:
         assert numpy.array_equal(frame[name].to_numpy(), acquisition.columns[name])
     assert frame.attrs["sampleName"] == acquisition.sample_name
+    first = acquisition.channel_names[0]
+    frame.iloc[0, 0] = -1.0  # a frame of its own, which a user may change
+    assert acquisition.columns[first][0] != -1.0
+    views = acquisition.frame(copy=False)
+    assert numpy.shares_memory(views[first].to_numpy(), acquisition.columns[first])
     records = acquisition.to_structured(time=True)
     assert records.dtype.names == ("time", *acquisition.channel_names)
     assert numpy.array_equal(records["time"], acquisition.time)
@@ -216,3 +223,26 @@ def test_a_batch_folder_tells_what_its_log_lacks(tmp_path):
     assert [entry["acquisition"] for entry in batch.without_export] == ["003.d"]
     assert [entry["result"] for entry in batch.not_passed] == ["Fail"]
     assert list(batch.summary()["file"]) == [acquisition.path for acquisition in batch]
+
+
+def test_the_wheel_installs_offline_and_reads_the_example(tmp_path, example):
+    """As a user installs it: a fresh environment with the system's numpy, no package index."""
+    maker = os.path.join(os.path.dirname(tessel_agilent.__file__), os.pardir, "make_wheel.py")
+    built = subprocess.run(
+        [sys.executable, maker, "--version", tessel_agilent.__version__, "--platform",
+         "linux_x86_64", "--core", os.environ["TESSEL_CORE_LIBRARY"], "--reader",
+         os.environ["TESSEL_READER_LIBRARY"], "--plugin", os.environ["TESSEL_PLUGIN_FILE"],
+         "--out", str(tmp_path / "dist")], capture_output=True, text=True, check=True)
+    wheel = built.stdout.strip()
+    environment = tmp_path / "venv"
+    subprocess.run([sys.executable, "-m", "venv", "--system-site-packages", str(environment)],
+                   check=True)
+    python = str(environment / "bin" / "python")
+    subprocess.run([python, "-m", "pip", "install", "--quiet", "--no-index", wheel], check=True)
+    clean = {key: value for key, value in os.environ.items()
+             if key not in ("PYTHONPATH", "TESSEL_READER_LIBRARY")}
+    script = ("import sys, tessel_agilent; a = tessel_agilent.read(sys.argv[1]); "
+              "print(tessel_agilent.__file__, a.sample_name, len(a.frame()))")
+    shown = subprocess.run([python, "-c", script, example], capture_output=True, text=True,
+                           env=clean, cwd=tmp_path, check=True).stdout.split()
+    assert shown[0].startswith(str(environment)) and shown[1:] == ["NIST612", "2000"]
