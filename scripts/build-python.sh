@@ -28,7 +28,7 @@ source "$root/scripts/windows-env.sh"
 cmake -S "$root" -B "$windows_build" "${windows_cmake_options[@]}"
 cmake --build "$windows_build" --parallel "$(nproc)" --target tessel_reader importer_agilent
 "$python" "$root/python/make_wheel.py" --version "$version" --platform win_amd64 \
-  --core "$windows_build/bin/tessel_core.dll" --reader "$windows_build/bin/tessel_reader.dll" \
+  --core "$windows_build/bin/libtessel_core.dll" --reader "$windows_build/bin/tessel_reader.dll" \
   --plugin "$windows_build/plugins/importer_agilent.dll" \
   --dll "$windows_qt/bin/Qt5Core.dll" --dll "$gcc_runtime/libstdc++-6.dll" \
   --dll "$gcc_runtime/libgcc_s_seh-1.dll" --dll "$pthread_runtime/libwinpthread-1.dll" \

@@ -8,7 +8,7 @@ _HERE = os.path.dirname(os.path.abspath(__file__))
 _BUNDLED = os.path.join(_HERE, "_native")
 
 if sys.platform == "win32":
-    _CORE, _READER = "tessel_core.dll", "tessel_reader.dll"
+    _CORE, _READER = "libtessel_core.dll", "tessel_reader.dll"
 else:
     _CORE, _READER = "libtessel_core.so.2", "libtessel_reader.so.2"
 
