@@ -3,6 +3,7 @@
 #include "tessel_core_global.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMetaType>
 #include <QPair>
@@ -76,6 +77,30 @@ struct BatchLogReport
     QVector<BatchLogAcquisition> acquisitions;
 };
 
+// How long one stage of an import took, by the wall clock.
+struct StageTime
+{
+    QString stage;
+    double seconds = 0.0;
+};
+
+// Times the stages of an import one after the other: each lap ends a stage and starts the next.
+class StageClock
+{
+public:
+    StageClock() { timer.start(); }
+    void lap(const QString &stage)
+    {
+        laps.append({stage, double(timer.nsecsElapsed()) / 1e9});
+        timer.restart();
+    }
+    const QVector<StageTime> &times() const { return laps; }
+
+private:
+    QElapsedTimer timer;
+    QVector<StageTime> laps;
+};
+
 // What one import found and used beyond the host's signals. An importer leaves it in its
 // "importReport" property: an empty report when an import starts, filled as the import goes.
 struct ImportReport
@@ -88,6 +113,7 @@ struct ImportReport
     std::optional<AcquisitionFolderReport> acquisitionFolder; // set when the folder served
     std::optional<DayMonthReport> dayMonthCheck;
     std::optional<BatchLogReport> batchLog;
+    QVector<StageTime> stageTimes; // in the order the stages ran, up to where the import ended
 };
 
 Q_DECLARE_METATYPE(PreferenceDeclarations)

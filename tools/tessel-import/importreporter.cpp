@@ -15,7 +15,7 @@ ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
                                const std::optional<PlotTarget> &plots, const QString &inputsFolder,
                                const QString &timeZone, const PreferenceDeclarations &preferences)
     : out(out), exportFolder(options.exportDir), plots(plots), inputsFolder(inputsFolder),
-      preferences(preferences)
+      preferences(preferences), timings(options.timings)
 {
     if (options.json)
         jsonDocument.emplace(out, timeZone);
@@ -26,15 +26,23 @@ ImportReporter::ImportReporter(QTextStream &out, const ToolOptions &options,
 void ImportReporter::report(const ImportResult &imported)
 {
     ImportResult result = imported;
-    if (result.ok && !exportFolder.isEmpty())
+    StageClock clock;
+    if (result.ok && !exportFolder.isEmpty()) {
         result.outputs.append(exportTable(result));
-    if (result.ok && plots)
+        clock.lap(QStringLiteral("export"));
+    }
+    if (result.ok && plots) {
         result.outputs.append(drawPicture(result));
+        clock.lap(QStringLiteral("picture"));
+    }
     if (jsonDocument)
         jsonDocument->addFile(importToJson(result));
     else
         writeTextReport(result, out);
     out.flush();
+    clock.lap(QStringLiteral("report"));
+    if (timings)
+        printDiagnostic(stageTimesText(result.file, result.stageTimes + clock.times()));
     printFailures(result);
     overview.add(result);
     allImported = allImported && succeeded(result);

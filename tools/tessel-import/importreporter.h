@@ -42,6 +42,7 @@ private:
     const std::optional<PlotTarget> plots;
     const QString inputsFolder;
     const PreferenceDeclarations preferences;
+    const bool timings;
     std::optional<JsonDocumentWriter> jsonDocument;
     BatchOverview overview;
     bool allImported = true;

@@ -43,6 +43,7 @@ struct AgilentImporter::Findings
     ImportReport report;
     const AcquisitionFolder *folder = nullptr; // the acquisition folder, when it serves
     const ChannelPlan *channels = nullptr;     // once planned
+    StageClock clock;
 };
 
 // What the host receives of a successful import.
@@ -117,11 +118,16 @@ void AgilentImporter::runImport(bool addToSession)
         return fail(zone.failure(), Findings());
     const ImportSettings settings =
         readImportSettings(givenPreferences(property(preferenceValuesProperty)));
-    Findings found{*zone, {settings.asRead, {}, {}, {}, {}, {}}};
-    Outcome<ExportContent> file = readExport(fileName, [this] {
-        emit progress(progressOpened);
-        emit message(QStringLiteral("Reading file headers..."));
-    });
+    Findings found;
+    found.zone = *zone;
+    found.report.preferencesUsed = settings.asRead;
+    Outcome<ExportContent> file = readExport(
+        fileName,
+        [this] {
+            emit progress(progressOpened);
+            emit message(QStringLiteral("Reading file headers..."));
+        },
+        found.clock);
     if (!file)
         return fail(file.failure(), found);
     ImportLog::warnings(Stage::Import, file->warnings);
@@ -156,6 +162,7 @@ void AgilentImporter::runImport(bool addToSession)
     if (channels->massShifted)
         ImportLog::note(Stage::Import, QStringLiteral("Mass shifting detected"));
     ImportLog::warnings(Stage::Import, channels->warnings);
+    found.clock.lap(QStringLiteral("header, folder, start and channels"));
 
     const Outcome<ImportTable> table = readImportTable(
         fileName, file->lines, channels->names, start->start, [this](int row, int rows) {
@@ -165,6 +172,7 @@ void AgilentImporter::runImport(bool addToSession)
     if (!table)
         return fail(table.failure(), found);
     ImportLog::warnings(Stage::Import, table->warnings);
+    found.clock.lap(QStringLiteral("table"));
     const bool labelled = found.folder && !folder.sampleLabel.simplified().isEmpty();
     handOff({labelled ? folder.sampleLabel : file->sampleName, *channels, start->start, table->end,
              *table->table, file->size, settings.machineName},
@@ -252,7 +260,9 @@ void AgilentImporter::store(const Delivery &delivery)
 void AgilentImporter::takeFindings(const Findings &found,
                                    const std::optional<QString> &preferredMachine)
 {
-    setProperty(importReportProperty, QVariant::fromValue(found.report));
+    ImportReport report = found.report;
+    report.stageTimes = found.clock.times();
+    setProperty(importReportProperty, QVariant::fromValue(report));
     const AcquisitionFolder *folder = found.folder;
     const bool planned = folder && found.channels;
     const QString machine = planned ? folder->instrumentName : machineName;

@@ -56,7 +56,8 @@ void noteCountsUnit(const QString &path, const QString &unit, QStringList &warni
 
 } // namespace
 
-Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened)
+Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened,
+                                  StageClock &clock)
 {
     QFile file(path);
     const QString openError = openForReading(file);
@@ -79,8 +80,10 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
                            QStringLiteral("because it could not be read (%1).")
                                .arg(bytes ? file.errorString() : QStringLiteral("out of memory")));
     file.close();
+    clock.lap(QStringLiteral("read"));
     ExportContent content{
         FileLines(std::move(bytes), read), quint64(read), QString(), QString(), {}};
+    clock.lap(QStringLiteral("line scan and row count"));
     const FileLines &lines = content.lines;
     if (lines.count() < 2)
         return loadFailure(path, QStringLiteral("due to a problem reading the file (length < 2 "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importreport.h"
+
 #include "filelines.h"
 #include "importoutcome.h"
 
@@ -38,5 +40,7 @@ struct ExportContent
     QStringList warnings;
 };
 
-// Reads the export at path; opened() is called once the file is open.
-Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened);
+// Reads the export at path; opened() is called once the file is open. The clock's laps end the
+// reading and the scan of its lines.
+Outcome<ExportContent> readExport(const QString &path, const std::function<void()> &opened,
+                                  StageClock &clock);

@@ -114,16 +114,27 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     countRecords(result->file, result);
 }
 
+// The importer's own stages, then what the import took beyond them.
+QVector<StageTime> handOffAfter(const QVector<StageTime> &importerStages, StageTime import)
+{
+    for (const StageTime &stage : importerStages)
+        import.seconds -= stage.seconds;
+    return importerStages + QVector<StageTime>{import};
+}
+
 } // namespace
 
 ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
                         const ImportOptions &options, const ProgressCallback &progress)
 {
     const LogCollector collector;
+    StageClock clock;
     ImportResult result;
     result.file = path;
     result.timeZone = options.zone;
     const RecognisingImporter recognising = plugins.recognise(path);
+    clock.lap(QStringLiteral("format test"));
+    result.stageTimes = clock.times();
     if (recognising.importer != nullptr) {
         result.importer = recognising.className;
         recognising.importer->setProperty("timeZone", options.zone.id());
@@ -134,6 +145,8 @@ ImportResult importFile(const ImporterPlugins &plugins, const QString &path,
         listen(recognising.importer.get(), &announced, &result, progress);
         recognising.importer->importData(true);
         collectResults(*recognising.importer, announced, &result);
+        clock.lap(QStringLiteral("hand-off"));
+        result.stageTimes += handOffAfter(result.report.stageTimes, clock.times().last());
     }
     result.log = collector.entries();
     return result;

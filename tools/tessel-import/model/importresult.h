@@ -50,6 +50,9 @@ struct ImportResult
     int sampleRecords = 0;
     QSharedPointer<const RawInput> stored;
     QVector<FileOutput> outputs; // empty when none was asked for or nothing was stored
+    // The import's stages: the format test, the importer's own, then the hand-off (the rest of
+    // the import: the signals, the data store's copy); the reporter adds its own.
+    QVector<StageTime> stageTimes;
     // The zone the importer was asked to read local times in; the reports show times in it.
     QTimeZone timeZone = QTimeZone::systemTimeZone();
 };

@@ -79,6 +79,10 @@ struct OptionSet
         QStringLiteral("overwrite"),
         QStringLiteral("Let --export and --plot replace files of an earlier run; without it a run "
                        "that would replace a file writes nothing.")};
+    QCommandLineOption timings{
+        QStringLiteral("timings"),
+        QStringLiteral("Print on stderr how long each stage of each file's import and report "
+                       "took.")};
     QCommandLineOption timeZone{
         QStringLiteral("timezone"),
         QStringLiteral("Read and show times in <zone>, an IANA name such as Australia/Sydney, "
@@ -122,9 +126,9 @@ struct OptionSet
 
     QList<QCommandLineOption> all() const
     {
-        return {help, version,   listImporters, detect,     showSettings, pluginDir,
-                json, exportDir, overwrite,     timeZone,   settings,     set,
-                jobs, plot,      plotSize,      plotFormat, channels,     linear};
+        return {help,      version,    listImporters, detect,   showSettings, pluginDir, json,
+                exportDir, overwrite,  timeZone,      settings, set,          jobs,      plot,
+                plotSize,  plotFormat, channels,      linear,   timings};
     }
 
     void addTo(QCommandLineParser &parser) const
@@ -372,6 +376,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
     options.json = parser.isSet(set.json);
     options.exportDir = parser.value(set.exportDir);
     options.overwrite = parser.isSet(set.overwrite);
+    options.timings = parser.isSet(set.timings);
     options.settingsFile = parser.value(set.settings);
     if (checkNoDash(options, &parsed.usageError) && checkPathCount(options, &parsed.usageError))
         parsed.options = options;

@@ -25,6 +25,7 @@ struct ToolOptions
     QString plotFormat; // "png" or "svg" for the pictures written into a folder; empty: not given
     QStringList plotChannels; // --channels: the channels to draw; empty: all
     bool linearAxis = false;  // --linear: a linear intensity axis instead of a logarithmic one
+    bool timings = false;     // --timings: each file's stage times on stderr
     QString timeZone; // --timezone: the zone times are read and shown in; empty: the computer's
 };
 

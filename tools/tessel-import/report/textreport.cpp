@@ -135,3 +135,19 @@ void writeTextReport(const ImportResult &result, QTextStream &out)
     writeProblems(result, out);
     out << '\n';
 }
+
+QString stageTimesText(const QString &file, const QVector<StageTime> &stages)
+{
+    double total = 0.0;
+    for (const StageTime &stage : stages)
+        total += stage.seconds;
+    QStringList parts;
+    for (const StageTime &stage : stages)
+        parts.append(QStringLiteral("%1 %2 s (%3 %)")
+                         .arg(stage.stage)
+                         .arg(stage.seconds, 0, 'f', 4)
+                         .arg(total > 0 ? 100.0 * stage.seconds / total : 0.0, 0, 'f', 0));
+    return QStringLiteral("%1: %2 of %3 s")
+        .arg(file, parts.join(QStringLiteral(", ")))
+        .arg(total, 0, 'f', 4);
+}
