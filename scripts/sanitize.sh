@@ -22,7 +22,8 @@ flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON)
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer: the test suite and the fuzz replays"
 cmake -S "$root" -B "$asan_build" "${flags[@]}" -DBUILD_FUZZERS=ON \
-  "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+  "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
+  "-DCMAKE_C_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 cmake --build "$asan_build" --parallel "$(nproc)"
 (cd "$asan_build" && ctest --output-on-failure --parallel "$(nproc)")
 
