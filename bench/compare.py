@@ -5,6 +5,7 @@ One run, contenders alternating round by round, medians printed:
   - exports of about 100 MB (CR LF) at 5, 40 and 200 channels: the whole tessel-import process
     against pandas.read_csv and numpy.loadtxt, timed inside Python (the import of the module left
     out), with the peak resident memory of each as a multiple of the file size;
+  - each stage's share of the import (tessel-import --timings) at each shape;
   - tessel-import --export on the 40-channel file, in MB/s of input;
   - a batch of generated exports (default 500) with --json, --jobs 1 and --jobs 2, and the peak
     memory of a tenth of that batch beside it (flat when the report streams).
@@ -12,6 +13,7 @@ One run, contenders alternating round by round, medians printed:
 import argparse
 import os
 import platform
+import re
 import statistics
 import subprocess
 import sys
@@ -102,7 +104,24 @@ def compare_readers(args, folder, channels):
     print_rows(f"{rows} rows x {channels} channels, {size / 1e6:.1f} MB "
                f"(ratio: pandas.read_csv seconds / these seconds)", size, results,
                reference="pandas.read_csv")
+    stage_shares(args.tool, path, args.rounds)
     return path, size
+
+
+def stage_shares(tool, path, rounds):
+    """Each stage's median seconds and share of the import, from tessel-import --timings."""
+    runs = []
+    for _ in range(rounds):
+        finished = subprocess.run([tool, "--timings", path], capture_output=True, text=True,
+                                  check=True)
+        line = finished.stderr.strip().splitlines()[-1].split(f"{path}: ", 1)[1]
+        runs.append({stage: float(seconds) for stage, seconds in
+                     re.findall(r"(?:^|; )(.+?) ([0-9.]+) s \(\d+ %\)", line)})
+    medians_by_stage = {stage: statistics.median(run[stage] for run in runs) for stage in runs[0]}
+    total = sum(medians_by_stage.values())
+    print("  stages (tessel-import --timings, medians): " + ", ".join(
+        f"{stage} {seconds * 1000:.0f} ms ({100 * seconds / total:.0f} %)"
+        for stage, seconds in medians_by_stage.items()))
 
 
 def compare_export(args, folder, path, size):

@@ -1,5 +1,7 @@
 #include "timezonenames.h"
 
+#include <QHash>
+
 #include <utility>
 
 namespace {
@@ -25,7 +27,9 @@ const std::pair<const char *, const char *> renamedZones[] = {
 
 } // namespace
 
-QTimeZone timeZoneNamed(const QByteArray &id)
+namespace {
+
+QTimeZone lookUpZone(const QByteArray &id)
 {
     const QTimeZone zone(id);
     if (zone.isValid())
@@ -37,4 +41,18 @@ QTimeZone timeZoneNamed(const QByteArray &id)
             return QTimeZone(newer);
     }
     return zone;
+}
+
+} // namespace
+
+QTimeZone timeZoneNamed(const QByteArray &id)
+{
+    // Reading a zone's rules costs more than an import's use of them (on Windows each lookup
+    // reads the registry): each thread looks an id up once and keeps the zone, unshared with
+    // other threads.
+    thread_local QHash<QByteArray, QTimeZone> known;
+    const auto found = known.constFind(id);
+    if (found != known.constEnd())
+        return *found;
+    return *known.insert(id, lookUpZone(id));
 }

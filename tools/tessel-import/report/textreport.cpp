@@ -148,6 +148,6 @@ QString stageTimesText(const QString &file, const QVector<StageTime> &stages)
                          .arg(stage.seconds, 0, 'f', 4)
                          .arg(total > 0 ? 100.0 * stage.seconds / total : 0.0, 0, 'f', 0));
     return QStringLiteral("%1: %2 of %3 s")
-        .arg(file, parts.join(QStringLiteral(", ")))
+        .arg(file, parts.join(QStringLiteral("; ")))
         .arg(total, 0, 'f', 4);
 }
