@@ -27,9 +27,18 @@ windows_build=${WINDOWS_BUILD_DIR:-$root/build-windows}
 source "$root/scripts/windows-env.sh"
 cmake -S "$root" -B "$windows_build" "${windows_cmake_options[@]}"
 cmake --build "$windows_build" --parallel "$(nproc)" --target tessel_reader importer_agilent
+# The DLLs without their debugging sections, as an installed program has them.
+windows_stage=$windows_build/python-stage
+rm -rf "$windows_stage"
+mkdir -p "$windows_stage/plugins"
+cp "$windows_build/bin/libtessel_core.dll" "$windows_build/bin/tessel_reader.dll" \
+   "$windows_qt/bin/Qt5Core.dll" "$gcc_runtime/libstdc++-6.dll" "$gcc_runtime/libgcc_s_seh-1.dll" \
+   "$pthread_runtime/libwinpthread-1.dll" "$windows_stage/"
+cp "$windows_build/plugins/importer_agilent.dll" "$windows_stage/plugins/"
+x86_64-w64-mingw32-strip --strip-debug "$windows_stage"/*.dll "$windows_stage"/plugins/*.dll
 "$python" "$root/python/make_wheel.py" --version "$version" --platform win_amd64 \
-  --core "$windows_build/bin/libtessel_core.dll" --reader "$windows_build/bin/tessel_reader.dll" \
-  --plugin "$windows_build/plugins/importer_agilent.dll" \
-  --dll "$windows_qt/bin/Qt5Core.dll" --dll "$gcc_runtime/libstdc++-6.dll" \
-  --dll "$gcc_runtime/libgcc_s_seh-1.dll" --dll "$pthread_runtime/libwinpthread-1.dll" \
+  --core "$windows_stage/libtessel_core.dll" --reader "$windows_stage/tessel_reader.dll" \
+  --plugin "$windows_stage/plugins/importer_agilent.dll" \
+  --dll "$windows_stage/Qt5Core.dll" --dll "$windows_stage/libstdc++-6.dll" \
+  --dll "$windows_stage/libgcc_s_seh-1.dll" --dll "$windows_stage/libwinpthread-1.dll" \
   --out "$dist"
