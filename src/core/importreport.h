@@ -114,6 +114,7 @@ struct ImportReport
     std::optional<DayMonthReport> dayMonthCheck;
     std::optional<BatchLogReport> batchLog;
     QVector<StageTime> stageTimes; // in the order the stages ran, up to where the import ended
+    int rowCount = 0; // the rows handed to the host, the closing row included; 0 when none were
 };
 
 Q_DECLARE_METATYPE(PreferenceDeclarations)

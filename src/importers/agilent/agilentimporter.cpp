@@ -173,6 +173,7 @@ void AgilentImporter::runImport(bool addToSession)
         return fail(table.failure(), found);
     ImportLog::warnings(Stage::Import, table->warnings);
     found.clock.lap(QStringLiteral("table"));
+    found.report.rowCount = table->table->rowCount();
     const bool labelled = found.folder && !folder.sampleLabel.simplified().isEmpty();
     handOff({labelled ? folder.sampleLabel : file->sampleName, *channels, start->start, table->end,
              *table->table, file->size, settings.machineName},

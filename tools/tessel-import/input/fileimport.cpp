@@ -19,7 +19,6 @@ struct Announced
     QDateTime end;
     std::optional<double> duration;
     std::optional<quint64> size;
-    int timeRows = 0; // the length of the announced time column, which is not kept
 };
 
 // Signals are taken directly, on the importing thread, whichever thread the importer lives in.
@@ -52,11 +51,6 @@ void listen(AbstractImporter *importer, Announced *announced, ImportResult *resu
     keepLast(importer, &Importer::endTime, &announced->end);
     keepLast(importer, &Importer::duration, &announced->duration);
     keepLast(importer, &Importer::sizeInBytes, &announced->size);
-    // Only the length: holding the copy would keep a column alive while the store makes its own.
-    QObject::connect(
-        importer, &Importer::time, importer,
-        [announced](const ColumnPtr &time) { announced->timeRows = time ? int(time->n_elem) : 0; },
-        Qt::DirectConnection);
     if (progress)
         QObject::connect(importer, &Importer::progress, importer, progress, Qt::DirectConnection);
 }
@@ -108,9 +102,11 @@ void collectResults(const AbstractImporter &importer, const Announced &announced
     result->end = announced.end;
     result->durationSeconds = announced.duration;
     result->sizeInBytes = announced.size;
-    result->rowCount = result->ok ? result->stored->rowCount : announced.timeRows;
-    result->channels = channelReports(announced, result->stored.data());
     result->report = importer.property("importReport").value<ImportReport>();
+    // The time column is not asked for: the importer copies it only for a listener, and the
+    // report gives its length.
+    result->rowCount = result->ok ? result->stored->rowCount : result->report.rowCount;
+    result->channels = channelReports(announced, result->stored.data());
     countRecords(result->file, result);
 }
 
