@@ -8,6 +8,7 @@
 #include "importreport.h"
 #include "importsettings.h"
 #include "starttime.h"
+#include "zonetime.h"
 
 #include <QDebug>
 #include <QDir>
@@ -126,7 +127,7 @@ void AgilentImporter::runImport(bool addToSession)
     found.report.intensityUnit = file->unit;
 
     const AcquisitionFolder folder =
-        lookUpAcquisitionFolder({fileName, firstLineForFolderCheck(file->lines), settings, *zone});
+        lookUpAcquisitionFolder({fileName, acquisitionFolderOf(file->sampleName), settings, *zone});
     const FolderUse use = folderUse(folder, fileName);
     for (const QString &note : use.notes)
         ImportLog::debug(Stage::Folder, __LINE__, note);
@@ -156,7 +157,7 @@ void AgilentImporter::runImport(bool addToSession)
     ImportLog::warnings(Stage::Import, channels->warnings);
 
     const Outcome<ImportTable> table = readImportTable(
-        fileName, file->lines, channels->names, start->start, [this](int row, int rows) {
+        fileName, file->lines, channels->names, start->start, *zone, [this](int row, int rows) {
             emit progress(progressOpened + progressTableSpan * row / rows);
             emit message(QStringLiteral("Reading data..."));
         });
@@ -261,7 +262,7 @@ void AgilentImporter::takeFindings(const Findings &found,
         return;
     sampleLabel = folder->sampleLabel;
     instrumentName = folder->instrumentName;
-    acquisitionTime = folder->record->acquired.toTimeZone(found.zone);
+    acquisitionTime = inTimeZone(folder->record->acquired, found.zone);
     if (!planned)
         return;
     channelOrder = found.channels->names;
