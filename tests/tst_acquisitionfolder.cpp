@@ -392,6 +392,49 @@ private slots:
             QCOMPARE(acquired.offsetFromUtc(), instant.offsetFromUtc());
     }
 
+    // One importer, two imports: the first with a folder that names the instrument, the second
+    // an export alone. Nothing of the first reaches the second; the machine is the host's, as
+    // given before the first import or changed between them.
+    void reusedImporter_data()
+    {
+        addColumns<QString, QString, QString>("before", "between", "machine");
+        QTest::newRow("host named no machine") << QString() << QString() << QString();
+        QTest::newRow("host named its machine") << "Lab PC" << QString() << "Lab PC";
+        QTest::newRow("host renamed its machine between") << "Lab PC"
+                                                          << "Lab PC 2"
+                                                          << "Lab PC 2";
+    }
+
+    void reusedImporter()
+    {
+        const auto [before, between, machine] =
+            fetchColumns<QString, QString, QString>("before", "between", "machine");
+        AgilentImporter importer;
+        importer.machineName = before;
+        Acquisition first;
+        first.layout = Layout::InFolder;
+        QVERIFY(importStored(importer, write(first)));
+        QCOMPARE(importer.machineName, "Agilent G8900A SG123");
+        QCOMPARE(importer.dwellTimes.size(), 2);
+        if (!between.isEmpty())
+            importer.machineName = between;
+        Acquisition second;
+        second.name = "Run2";
+        second.firstLine = "D:\\DATA\\demo.b\\Run2.d";
+        const auto stored = importStored(importer, write(second));
+        QVERIFY(stored);
+        QCOMPARE(stored->machineName, machine);
+        QCOMPARE(importer.machineName, machine);
+        QCOMPARE(importer.sampleLabel, QString());
+        QCOMPARE(importer.instrumentName, QString());
+        QCOMPARE(importer.acquisitionTime, QDateTime());
+        QCOMPARE(importer.channelOrder, QStringList());
+        QCOMPARE(importer.dwellTimes, QList<float>());
+        QCOMPARE(importer.massPairs, MassPairList());
+        QVERIFY(stored->dwellTimes.isEmpty());
+        QVERIFY(!importer.property("importReport").value<ImportReport>().acquisitionFolder);
+    }
+
     // Whether a folder that the lookup found serves the import, and what the log learns of it.
     void folderServes_data()
     {

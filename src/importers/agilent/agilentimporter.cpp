@@ -98,6 +98,7 @@ bool AgilentImporter::correctFormat()
 void AgilentImporter::importData(bool addToSession)
 {
     emit task(taskTitle);
+    startClean();
     // Nothing may escape to the host: memory that cannot be had ends the import like any other
     // failure.
     try {
@@ -246,8 +247,9 @@ void AgilentImporter::store(const Delivery &delivery)
 }
 
 // The base's fields that the folder gives, when it served: its own, then those of the channels
-// planned from its method. A host's values stay otherwise, but for the machine: the preferred
-// one replaces a machine without a name or with the makers' generic one.
+// planned from its method; otherwise they stay as startClean left them. The machine is the
+// folder's instrument or the host's; the preferred one replaces a machine without a name or with
+// the makers' generic one.
 void AgilentImporter::takeFindings(const Findings &found,
                                    const std::optional<QString> &preferredMachine)
 {
@@ -258,6 +260,7 @@ void AgilentImporter::takeFindings(const Findings &found,
     machineName = preferredMachine && (machine.isEmpty() || machine == QLatin1String("Agilent"))
                       ? *preferredMachine
                       : machine;
+    machineNameLeft = machineName;
     if (!folder)
         return;
     sampleLabel = folder->sampleLabel;
@@ -268,6 +271,19 @@ void AgilentImporter::takeFindings(const Findings &found,
     channelOrder = found.channels->names;
     dwellTimes = found.channels->dwellTimes;
     massPairs = found.channels->massPairs;
+}
+
+void AgilentImporter::startClean()
+{
+    if (machineName != machineNameLeft)
+        hostMachineName = machineName;
+    machineName = hostMachineName;
+    sampleLabel.clear();
+    instrumentName.clear();
+    acquisitionTime = QDateTime();
+    channelOrder.clear();
+    dwellTimes.clear();
+    massPairs.clear();
 }
 
 void AgilentImporter::fail(const ImportFailure &failure, const Findings &found)
