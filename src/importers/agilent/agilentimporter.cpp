@@ -142,8 +142,10 @@ void AgilentImporter::runImport(bool addToSession)
 
     const Outcome<StartTime> start = chooseStartTime(
         {fileName, file->lines, settings, *zone, folder.record, found.folder != nullptr});
-    if (!start)
+    if (!start) {
+        found.report.unreadStamp = start.failure().unreadStamp;
         return fail(start.failure(), found);
+    }
     logStart(*start);
     found.report.stampOffset = start->stampOffset ? utcOffsetText(*start->stampOffset) : QString();
     found.report.dayMonthCheck = dayMonthReport(*start);

@@ -28,13 +28,16 @@ Outcome<StartTime> startFromStamp(const StartSources &sources)
             QStringLiteral("Could not load the file \"%1\" due to an unrecognised time "
                            "stamp \"%2\" using the time stamp option \"%3\".")
                 .arg(path, stamp.text, sources.settings.timeLine.text)};
-    case ExportStamp::Impossible:
-        return ImportFailure{
+    case ExportStamp::Impossible: {
+        ImportFailure failure{
             Failure::StampImpossible,
             QStringLiteral("Could not load the file \"%1\" due to an impossible or "
                            "invalid time stamp \"%2\" using the date/time format %3. "
                            "Please check the data import options in preferences.")
                 .arg(path, stamp.normalised, format)};
+        failure.unreadStamp = UnreadStampReport{stamp.normalised, dateFormatKey(), format};
+        return failure;
+    }
     case ExportStamp::None:
         break;
     }
