@@ -208,6 +208,7 @@ private slots:
         row("plus sign", "D:\\DATA\\run.b\\Au-Cd ionic+2.d", english, "Au-Cd ionic+2.d");
         row("number sign", "D:\\DATA\\run.b\\Spot #3.d", english, "Spot #3.d");
         row("trailing commas of a spreadsheet", "D:\\DATA\\run.b\\S1.d,,,,", english, "S1.d");
+        row("quoted by a spreadsheet", "\"D:\\DATA\\run.b\\S1.d\",,\r", english, "S1.d");
         row("UTF-8 letters in an English export", "D:\\DATA\\run.b\\mesur\xC3\xA9.d", english,
             "mesur\xC3\xA9.d");
         row("Chinese export in GB18030", "D:\\DATA\\run.b\\\xD1\xF9\xC6\xB7\x31.d", chinese,

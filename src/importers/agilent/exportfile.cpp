@@ -114,9 +114,13 @@ QString windowsPathName(const QString &text)
     if (!match.hasMatch())
         return QString();
     const QStringRef path = text.midRef(match.capturedEnd());
+    // No Windows name ends in a blank or holds a double quote (a spreadsheet's quotes).
+    const auto trailing = [](QChar c) {
+        return c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('"') ||
+               c == QLatin1Char('\\');
+    };
     int end = path.size();
-    while (end > 0 && (path.at(end - 1).isSpace() || path.at(end - 1) == QLatin1Char(',') ||
-                       path.at(end - 1) == QLatin1Char('\\')))
+    while (end > 0 && trailing(path.at(end - 1)))
         --end;
     const QStringRef trimmed = path.left(end);
     return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('\\')) + 1).toString();

@@ -22,9 +22,9 @@ QString openForReading(QFile &file);
 bool holdsExportHeading(QFile &file);
 
 // The last component of the Windows path that text holds after a drive ("D:\") or a network
-// server's name ("\\server\"), whole: any characters but the backslash, without the commas and
-// blanks that end the line (a spreadsheet that saves the file again adds commas) and a final
-// backslash: "Zircon (91500).d" of the line D:\DATA\run.b\Zircon (91500).d,, (CR LF). Empty
+// server's name ("\\server\"), whole: any characters but the backslash, without the commas,
+// quotes and blanks that end the line (a spreadsheet that saves the file again adds them) and a
+// final backslash: "Zircon (91500).d" of the line D:\DATA\run.b\Zircon (91500).d,, (CR LF). Empty
 // when text holds no such path.
 QString windowsPathName(const QString &text);
 
