@@ -299,7 +299,25 @@ private slots:
         clock("New York: XML time in the skipped hour", "America/New_York", "13/03/2021 21:30:00",
               "2021-03-14T02:30:00Z", "2021-03-14T02:30:00Z", false);
         // Changes of a zone's standard offset, which Qt 5 reads as daylight-saving ones: the hours
-        // before them read as any others, the skipped minutes as after a spring change.
+        // before them read as any others, the skipped minutes as after a spring change. Zone
+        // data without the change cannot make the case (Windows keeps Nepal at +05:45).
+        const auto changeRows = [&](const char *zone, const char *change,
+                                    std::initializer_list<const char *> names) {
+            const QTimeZone data(zone);
+            const QDateTime at = QDateTime::fromString(change, Qt::ISODate);
+            if (data.offsetFromUtc(at.addSecs(-1)) != data.offsetFromUtc(at))
+                return;
+            for (const char *name : names)
+                skippedRows.insert(name, QStringLiteral("the zone data here has no change of %1's "
+                                                        "offset at %2")
+                                             .arg(zone, change));
+        };
+        changeRows("Asia/Kathmandu", "1985-12-31T18:30:00Z",
+                   {"Kathmandu: hours before +05:30 turns +05:45",
+                    "Kathmandu: the last second before the change",
+                    "Kathmandu: the skipped quarter hour"});
+        changeRows("Asia/Pyongyang", "2018-05-04T15:00:00Z",
+                   {"Pyongyang: before +08:30 turns +09:00", "Pyongyang: the skipped half hour"});
         clock("Kathmandu: hours before +05:30 turns +05:45", "Asia/Kathmandu",
               "31/12/1985 18:30:00", "", "1985-12-31T13:00:00Z", false);
         clock("Kathmandu: the last second before the change", "Asia/Kathmandu",
@@ -316,6 +334,8 @@ private slots:
 
     void folderLookup()
     {
+        if (const QString reason = skippedRows.value(QTest::currentDataTag()); !reason.isEmpty())
+            QSKIP(qPrintable(reason));
         const auto [mutate, settings, facts, start, instant, zone, warning, offset] =
             fetchColumns<Mutation, QStringList, QString, QDateTime, QDateTime, QByteArray, QString,
                          QString>("mutate", "settings", "facts", "start", "instant", "zone",
@@ -674,6 +694,9 @@ private slots:
     }
 
 private:
+    // Rows that the zone data here cannot make, with the reason.
+    QHash<QString, QString> skippedRows;
+
     // Writes the acquisition into a folder of its own; answers the export's path.
     QString write(const Acquisition &acquisition)
     {
