@@ -8,10 +8,10 @@
 // Times as a zone's clock shows them, right next to every change of its offset. Qt 5.15 takes
 // every change for a daylight-saving one: next to a change of the standard offset
 // (Asia/Kathmandu's +05:30 -> +05:45 at 1986-01-01) it finds no instant for hours of wall-clock
-// times before the change, and holds no instant of those hours in the zone's own time spec.
+// times before the change, and holds no instant of those hours as a Qt::TimeZone date-time.
 
-// The instant as the zone's clock shows it: in the zone's own spec, or, where Qt cannot hold it
-// so, at the offset the zone had then (the same instant and the same wall clock).
+// The instant as the zone's clock shows it: as a Qt::TimeZone date-time, or, where Qt cannot hold
+// it so, at the offset the zone had then (the same instant and the same wall clock).
 TESSEL_CORE_EXPORT QDateTime inTimeZone(const QDateTime &instant, const QTimeZone &zone);
 
 // The instant that a wall-clock date and time of the zone name, as inTimeZone gives it. Of a
