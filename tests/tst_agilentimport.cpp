@@ -3,6 +3,7 @@
 // failures are catalogued in tst_badinput.
 #include "agilentimporter.h"
 #include "channelheader.h"
+#include "exportfile.h"
 #include "filelines.h"
 #include "importtesting.h"
 #include "timestamptext.h"
@@ -188,6 +189,48 @@ private slots:
                                      ')'));
     }
 
+    // The sample name is the last component of the path in the first line, whole, decoded in the
+    // export's own encoding (its language version's header words tell it).
+    void sampleName_data()
+    {
+        addColumns<QByteArray, QByteArray, QString>("firstLine", "stampLine", "name");
+        const QByteArray english = Acquisition().stampLine;
+        const QByteArray chinese = "\xB2\xC9\xBC\xAF\xC8\xD5\xC6\xDA      : 18/11/2020 14:24:29 "
+                                   "\xCA\xB9\xD3\xC3\xC5\xFA\xB4\xA6\xC0\xED demo.b";
+        const QByteArray japanese = "\x91\xAA\x92\xE8\x93\xFA\x8E\x9E      : 2020/11/18 14:24:29";
+        const auto row = [](const char *name, const QByteArray &line, const QByteArray &stamp,
+                            const char *sample) {
+            QTest::newRow(name) << line << stamp << QString::fromUtf8(sample);
+        };
+        row("usual", "D:\\DATA\\run.b\\NIST610_2.d", english, "NIST610_2.d");
+        row("parenthesis and blank", "D:\\DATA\\run.b\\Zircon (91500).d", english,
+            "Zircon (91500).d");
+        row("plus sign", "D:\\DATA\\run.b\\Au-Cd ionic+2.d", english, "Au-Cd ionic+2.d");
+        row("number sign", "D:\\DATA\\run.b\\Spot #3.d", english, "Spot #3.d");
+        row("trailing commas of a spreadsheet", "D:\\DATA\\run.b\\S1.d,,,,", english, "S1.d");
+        row("quoted by a spreadsheet", "\"D:\\DATA\\run.b\\S1.d\",,\r", english, "S1.d");
+        row("UTF-8 letters in an English export", "D:\\DATA\\run.b\\mesur\xC3\xA9.d", english,
+            "mesur\xC3\xA9.d");
+        row("Chinese export in GB18030", "D:\\DATA\\run.b\\\xD1\xF9\xC6\xB7\x31.d", chinese,
+            "\xE6\xA0\xB7\xE5\x93\x81\x31.d");
+        row("Japanese export in Shift_JIS", "D:\\DATA\\run.b\\\x8E\x8E\x97\xBF\x31.d", japanese,
+            "\xE8\xA9\xA6\xE6\x96\x99\x31.d");
+        row("network share", "\\\\lab-pc\\data\\run.b\\S2.d", english, "S2.d");
+        row("no drive: no name", "DATA\\run.b\\S1.d", english, "");
+    }
+
+    void sampleName()
+    {
+        const auto [firstLine, stampLine, name] =
+            fetchColumns<QByteArray, QByteArray, QString>("firstLine", "stampLine", "name");
+        Acquisition acquisition;
+        acquisition.firstLine = firstLine;
+        acquisition.stampLine = stampLine;
+        const Outcome<ExportContent> content = readExport(write(acquisition), [] {});
+        QVERIFY(content);
+        QCOMPARE(content->sampleName, name);
+    }
+
     void channelHeader_data()
     {
         addColumns<QByteArray, QStringList, QStringList>("line", "names", "pairs");
@@ -219,6 +262,11 @@ private slots:
             << QByteArray("Time [Sec],P31 -> 47,P31,,P31,,W182 -> 182")
             << QStringList{"P31", "P31_31", "", "P31_31_2", "_2", "W182"}
             << listOf("31>47,31>31,>,31>31,>,182>182");
+        row("shifted: a renamed heading's name is not taken by a tandem one",
+            "Time [Sec],P31 -> 47,P31,P31 -> 31,P31 -> 31", "P31,P31_31,P31_31_2,P31_31_3",
+            "31>47,31>31,31>31,31>31");
+        row("shifted: nor a plain heading's own name", "Time [Sec],P31 -> 31,P31_31,P31 -> 31",
+            "P31,P31_31,P31_31_2", "31>31,>,31>31");
     }
 
     void channelHeader()

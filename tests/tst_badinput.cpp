@@ -361,6 +361,10 @@ void TestBadInput::endsCleanly_data()
             built([](Acquisition &a) { a.header = "Time [Sec],P31 -> 47,P31"; }), 26, 2,
             {"holds the heading \"P31\", whose name the earlier heading \"P31 -> 47\" took; its "
              "values are read as the channel \"P31_31\"."});
+    imports("a tandem heading after the renamed one: renamed too, the warning counts it",
+            built([](Acquisition &a) { a.header = "Time [Sec],P31 -> 47,P31,P31 -> 31"; }), 26, 3,
+            {"values are read as the channel \"P31_31\". 1 more headings repeat a name and are "
+             "renamed alike."});
     imports("20,000 channels", built([=](Acquisition &a) {
                 a.header = headerOf(20000, numbered);
                 a.rows = ruleRows(3, 20000);

@@ -131,6 +131,9 @@ private slots:
                       exportText("f" + QByteArray::number(i),
                                  (i % 3 == 1 ? "31/02/2020 " : "18/11/2020 ") +
                                      QByteArray::number(19 - i) + ":24:29"));
+        // Stamps that another order of day, month and year reads: month first, year first.
+        writeFile("advice/month.csv", exportText("m1", "2/28/2020 11:59:00 AM"));
+        writeFile("advice/year.csv", exportText("y1", "24/02/28 10:00:00"));
         writeFile("batch/plain.csv", "a,b\r\n1,2\r\n");
         writeFile("empty/readme.txt", "notes");
         writeFile("taken/f0.csv", "an output of an earlier run");
@@ -614,6 +617,8 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
         }
         // The arguments (split on spaces)|exit code|stdout|stderr; $F: an export, $B: one whose
         // stamp does not fit the date format, $A: the advice on it, $P: a file no importer takes,
+        // $M, $Y: exports whose month-first or year-first stamp another format reads, $K: the
+        // report's line on Kathmandu's zone,
         // $R: a path to nothing, $Z: the text report's line on the zone, $S: the preferences as
         // --show-settings lists them, with their sources, $T: a folder with an earlier output.
         const QStringList rows{
@@ -631,6 +636,13 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             "--plugin-dir $R $F|2||no plug-in folder $R",
             "$R|1|$Z$R\n  Error:      no such file or folder\n\n|$R: no such file or folder",
             "$B|1|$Z$B\n  Importer:   AgilentImporter|$B: the import stored no data; $A",
+            "--timezone Asia/Kathmandu $M|1|$K$M\n  Importer:   AgilentImporter|$M: the import "
+            "stored no data; the stamp \"2 28 2020 11 59 00 AM\" reads under --set "
+            "\"agilentDateFormat=MM dd yyyy hh mm ss\" as 2020-02-28T11:59:00.000+05:45",
+            "--timezone Asia/Kathmandu --set agilentDateFormat=MM/dd/yyyy $Y|1|$K$Y\n  Importer:   "
+            "AgilentImporter|$Y: the import stored no data; the stamp \"24 02 28 10 00 00\" reads "
+            "under --set \"agilentDateFormat=dd/MM/yyyy\" as 2028-02-24T10:00:00.000+05:45, or "
+            "under --set \"agilentDateFormat=yyyy/MM/dd\" as 2024-02-28T10:00:00.000+05:45",
             "--linear|2||--linear needs --plot\ntry --help",
             "--export $P $F|2||--export $P: $P is a file, not a folder",
             "--plot $R.svg --channels Li7,Xx1 $F|2|$Z$F|--channels: $F has no channel Xx1 (its "
@@ -649,6 +661,9 @@ C:/x/1.csv,D:\x\1.csv|out|pics|$/out/D/x/1.csv $/pics/D/x/1.png png|windows
             row.replace("$P", batchFolder + "/plain.csv").replace("$R", refused);
             row.replace("$T", work.filePath("taken"));
             row.replace("$B", batchFolder + "/1/f1.csv").replace("$A", dateAdvice);
+            row.replace("$M", work.filePath("advice/month.csv"))
+                .replace("$Y", work.filePath("advice/year.csv"))
+                .replace("$K", "Time zone: Asia/Kathmandu (times are read and shown in it)\n\n");
             const QStringList field = row.split('|');
             QTest::newRow(qPrintable(tag))
                 << field[0].split(' ') << field[1].toInt() << field[2] << field[3];

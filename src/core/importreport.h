@@ -57,6 +57,15 @@ struct DayMonthReport
     QString suggestedDateFormat;
 };
 
+// The export's stamp when it fit no reading under the date format in force: what a host needs to
+// find a format that reads it.
+struct UnreadStampReport
+{
+    QString stamp;      // as blank-separated tokens: "2 28 2020 11 59 00 AM"
+    QString preference; // the key of the date format
+    QString dateFormat; // the format in force
+};
+
 // The batch folder (a name ending in ".b") that an export's acquisition folder stands in, as an
 // absolute path; empty when the export's folder stands in no such folder. The importers look for
 // the batch's method and logs there, and hosts group a batch's exports by it.
@@ -112,6 +121,7 @@ struct ImportReport
     QString stampOffset;
     std::optional<AcquisitionFolderReport> acquisitionFolder; // set when the folder served
     std::optional<DayMonthReport> dayMonthCheck;
+    std::optional<UnreadStampReport> unreadStamp; // set when the import failed on it
     std::optional<BatchLogReport> batchLog;
     QVector<StageTime> stageTimes; // in the order the stages ran, up to where the import ended
     int rowCount = 0; // the rows handed to the host, the closing row included; 0 when none were

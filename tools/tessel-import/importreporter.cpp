@@ -56,7 +56,12 @@ void ImportReporter::printFailures(const ImportResult &result) const
         printDiagnostic(result.file + QStringLiteral(": ") +
                         result.errors.join(QStringLiteral("; ")));
     } else if (!result.ok) {
-        const QString advice = preferenceAdvice(result.errors, preferences);
+        const QString stampReading =
+            result.report.unreadStamp
+                ? stampAdvice(*result.report.unreadStamp, result.timeZone, preferences)
+                : QString();
+        const QString advice =
+            stampReading.isEmpty() ? preferenceAdvice(result.errors, preferences) : stampReading;
         printDiagnostic(
             QStringLiteral("%1: the import stored no data%2")
                 .arg(result.file, advice.isEmpty() ? advice : QStringLiteral("; ") + advice));

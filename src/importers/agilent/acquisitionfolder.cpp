@@ -1,13 +1,14 @@
 #include "acquisitionfolder.h"
 
 #include "agilentxmlreader.h"
+#include "exportfile.h"
 #include "stampreading.h"
 #include "timestamptext.h"
+#include "zonetime.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <memory>
@@ -48,8 +49,12 @@ bool mixesKinds(const AcquisitionMethod &method)
 
 QString acquisitionFolderName(const QString &text)
 {
-    const QRegularExpression folder(QStringLiteral("\\\\([\\w\\-\\. +]+\\.d)\\W{0,2}$"));
-    return folder.match(text).captured(1);
+    return acquisitionFolderOf(windowsPathName(text));
+}
+
+QString acquisitionFolderOf(const QString &pathName)
+{
+    return pathName.endsWith(QLatin1String(".d")) ? pathName : QString();
 }
 
 QStringList orderedChannels(const AcquisitionMethod &method)
@@ -196,7 +201,7 @@ std::optional<BatchLogEntry> entryNaming(const QVector<BatchLogEntry> &entries,
 QDateTime batchLogXmlTime(const QString &text, const FolderLookupInput &input)
 {
     const QDateTime read = QDateTime::fromString(text, Qt::ISODate);
-    return read.timeSpec() == Qt::LocalTime ? QDateTime(read.date(), read.time(), input.zone)
+    return read.timeSpec() == Qt::LocalTime ? fromWallClock(read.date(), read.time(), input.zone)
                                             : read;
 }
 
@@ -314,8 +319,7 @@ AcquisitionFolder lookUpAcquisitionFolder(const FolderLookupInput &input)
     const BatchLogs logs = batchLogsOf(places.batch);
     folder.batchLog = logs.xml ? logs.xml : logs.csv;
     folder.methodFile = methodFile(places);
-    const RecordSearch search = findSampleRecord(
-        places, logs, acquisitionFolderName(QString::fromUtf8(input.firstLine)), input);
+    const RecordSearch search = findSampleRecord(places, logs, input.folderName, input);
     folder.record = search.record;
     folder.sampleRecordFile = search.file;
     if (folder.methodFile.isEmpty())

@@ -15,10 +15,12 @@
 
 #include <optional>
 
-// The acquisition folder (a name ending in ".d") that a path written by the instrument
-// software ends in, as in "D:\DATA\run.b\001.d" followed by at most two non-word characters
-// ("\r\n", ",\r\n", "\\"); empty when the text does not end so.
+// The acquisition folder (a name ending in ".d") that a path written by the instrument software
+// names, read as the export's first line is (windowsPathName): "Au-Cd ionic+2.d" of
+// "D:\DATA\run.b\Au-Cd ionic+2.d,"; empty when the path ends in no such folder.
 QString acquisitionFolderName(const QString &text);
+// The same, of a path's last component.
+QString acquisitionFolderOf(const QString &pathName);
 
 using AcquisitionMethod = QHash<QString, QVariant>;
 
@@ -43,8 +45,8 @@ ChannelProperties channelProperties(const AcquisitionMethod &method, const QStri
 struct FolderLookupInput
 {
     QString exportPath;
-    // The export's first line, which names its acquisition folder ("D:\DATA\run.b\001.d").
-    QByteArray firstLine;
+    // The acquisition folder that the export's first line names ("001.d"); empty when none.
+    QString folderName;
     // The label field, and the date format that reads the local times of a batch's
     // BatchLog.csv.
     const ImportSettings &settings;

@@ -8,6 +8,7 @@
 #include "importreport.h"
 #include "importsettings.h"
 #include "starttime.h"
+#include "zonetime.h"
 
 #include <QDebug>
 #include <QDir>
@@ -99,6 +100,7 @@ bool AgilentImporter::correctFormat()
 void AgilentImporter::importData(bool addToSession)
 {
     emit task(taskTitle);
+    startClean();
     // Nothing may escape to the host: memory that cannot be had ends the import like any other
     // failure.
     try {
@@ -134,7 +136,7 @@ void AgilentImporter::runImport(bool addToSession)
     found.report.intensityUnit = file->unit;
 
     const AcquisitionFolder folder =
-        lookUpAcquisitionFolder({fileName, firstLineForFolderCheck(file->lines), settings, *zone});
+        lookUpAcquisitionFolder({fileName, acquisitionFolderOf(file->sampleName), settings, *zone});
     const FolderUse use = folderUse(folder, fileName);
     for (const QString &note : use.notes)
         ImportLog::debug(Stage::Folder, __LINE__, note);
@@ -148,8 +150,10 @@ void AgilentImporter::runImport(bool addToSession)
 
     const Outcome<StartTime> start = chooseStartTime(
         {fileName, file->lines, settings, *zone, folder.record, found.folder != nullptr});
-    if (!start)
+    if (!start) {
+        found.report.unreadStamp = start.failure().unreadStamp;
         return fail(start.failure(), found);
+    }
     logStart(*start);
     found.report.stampOffset = start->stampOffset ? utcOffsetText(*start->stampOffset) : QString();
     found.report.dayMonthCheck = dayMonthReport(*start);
@@ -165,7 +169,7 @@ void AgilentImporter::runImport(bool addToSession)
     found.clock.lap(QStringLiteral("header, folder, start and channels"));
 
     const Outcome<ImportTable> table = readImportTable(
-        fileName, file->lines, channels->names, start->start, [this](int row, int rows) {
+        fileName, file->lines, channels->names, start->start, *zone, [this](int row, int rows) {
             emit progress(progressOpened + progressTableSpan * row / rows);
             emit message(QStringLiteral("Reading data..."));
         });
@@ -256,8 +260,9 @@ void AgilentImporter::store(const Delivery &delivery)
 }
 
 // The base's fields that the folder gives, when it served: its own, then those of the channels
-// planned from its method. A host's values stay otherwise, but for the machine: the preferred
-// one replaces a machine without a name or with the makers' generic one.
+// planned from its method; otherwise they stay as startClean left them. The machine is the
+// folder's instrument or the host's; the preferred one replaces a machine without a name or with
+// the makers' generic one.
 void AgilentImporter::takeFindings(const Findings &found,
                                    const std::optional<QString> &preferredMachine)
 {
@@ -270,16 +275,30 @@ void AgilentImporter::takeFindings(const Findings &found,
     machineName = preferredMachine && (machine.isEmpty() || machine == QLatin1String("Agilent"))
                       ? *preferredMachine
                       : machine;
+    machineNameLeft = machineName;
     if (!folder)
         return;
     sampleLabel = folder->sampleLabel;
     instrumentName = folder->instrumentName;
-    acquisitionTime = folder->record->acquired.toTimeZone(found.zone);
+    acquisitionTime = inTimeZone(folder->record->acquired, found.zone);
     if (!planned)
         return;
     channelOrder = found.channels->names;
     dwellTimes = found.channels->dwellTimes;
     massPairs = found.channels->massPairs;
+}
+
+void AgilentImporter::startClean()
+{
+    if (machineName != machineNameLeft)
+        hostMachineName = machineName;
+    machineName = hostMachineName;
+    sampleLabel.clear();
+    instrumentName.clear();
+    acquisitionTime = QDateTime();
+    channelOrder.clear();
+    dwellTimes.clear();
+    massPairs.clear();
 }
 
 void AgilentImporter::fail(const ImportFailure &failure, const Findings &found)

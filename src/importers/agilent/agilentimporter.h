@@ -60,6 +60,12 @@ private:
     void takeFindings(const Findings &found, const std::optional<QString> &preferredMachine);
     // Ends a failed import: its log entries, then its closing signals.
     void fail(const ImportFailure &failure, const Findings &found);
+    // Clears what the last import left in the base's fields, and gives machineName the host's.
+    void startClean();
 
     DataManager *dataManager;
+    // machineName is the host's input and the import's result at once: the host's value is kept
+    // apart, and a machineName still as the last import left it is not taken for the host's.
+    QString hostMachineName;
+    QString machineNameLeft;
 };

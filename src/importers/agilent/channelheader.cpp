@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextCodec>
 
 namespace {
@@ -32,14 +33,17 @@ QString freeName(const TakenNames &taken, QHash<QString, int> &lastNumber, const
 // Each heading after the time heading gives one channel, so that the n-th channel stays the
 // n-th value of every line. A heading with an arrow takes the mass-shift names; one without (a
 // header that mixes both forms) keeps its own name, with its mass as both masses, unless an
-// earlier heading took it. An empty heading is a column like any other, named "" as in a plain
-// header; only the empty ones after the last heading (a spreadsheet's padding) give none.
+// earlier heading took it. A name once given to another heading's values is never given again,
+// but for a tandem heading's last alternative, which repeats as the naming rule has it. An empty
+// heading is a column like any other, named "" as in a plain header; only the empty ones after the
+// last heading (a spreadsheet's padding) give none.
 void readShiftedHeadings(const QString &text, ChannelHeader &header)
 {
     const QRegularExpression shifted(
         QStringLiteral("(?<symbol>[A-Z]{1}[a-z]{0,1})(?<mass>\\d+) -> (?<final_mass>\\d+)"));
     const QRegularExpression plain(QStringLiteral("^[A-Z][a-z]?(\\d+)$"));
     TakenNames taken;
+    QSet<QString> tandemNames; // the names that tandem headings took by the shared rule
     QHash<QString, int> lastNumber;
     QStringList headings = text.split(QLatin1Char(','));
     headings.removeFirst();
@@ -48,24 +52,33 @@ void readShiftedHeadings(const QString &text, ChannelHeader &header)
     for (const QString &heading : qAsConst(headings)) {
         const QRegularExpressionMatch match = shifted.match(heading);
         QString name;
+        const QString own = heading.simplified();
         if (match.hasMatch()) {
             const QString mass = match.captured(QStringLiteral("mass"));
             const QString finalMass = match.captured(QStringLiteral("final_mass"));
             name =
                 channelName(taken, match.captured(QStringLiteral("symbol")), mass, mass, finalMass);
+            // Only a tandem heading's last alternative repeats; a name that a plain heading or
+            // a renaming took stays that heading's.
+            if (taken.contains(name) && !tandemNames.contains(name)) {
+                const QString alternative = name;
+                name = freeName(taken, lastNumber, alternative, QString());
+                header.renamings.append({own, taken.value(alternative), name});
+            } else {
+                tandemNames.insert(name);
+            }
             header.massPairs.append({mass, finalMass});
         } else {
-            name = heading.simplified();
+            name = own;
             const QString mass = plain.match(name).captured(1);
             if (taken.contains(name)) {
-                const QString own = name;
                 name = freeName(taken, lastNumber, own, mass);
                 header.renamings.append({own, taken.value(own), name});
             }
             header.massPairs.append({mass, mass});
         }
         header.names.append(name);
-        taken.insert(name, heading.simplified());
+        taken.insert(name, own);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "filelines.h"
 #include "numberparser.h"
+#include "zonetime.h"
 
 #include <QString>
 #include <QTimeZone>
@@ -337,20 +338,21 @@ QStringList uncountedRowsWarning(const QString &path, const FileLines &lines, in
                 .arg(path, QString::number(rowsRead), QString::number(nextLine + 1))};
 }
 
-// The date-time of a time column entry (seconds since the epoch) in the start's zone, truncated
-// to milliseconds; invalid when the entry is not a number of representable milliseconds.
-QDateTime dateTimeOfSeconds(double seconds, const QDateTime &start)
+// The date-time of a time column entry (seconds since the epoch) in the zone, truncated to
+// milliseconds; invalid when the entry is not a number of representable milliseconds.
+QDateTime dateTimeOfSeconds(double seconds, const QTimeZone &zone)
 {
     const double milliseconds = std::trunc(seconds * 1000.0);
     if (!(std::fabs(milliseconds) < 9.2e18))
         return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), start.timeZone());
+    return inTimeZone(QDateTime::fromMSecsSinceEpoch(qint64(milliseconds), Qt::UTC), zone);
 }
 
 } // namespace
 
 Outcome<ImportTable> readImportTable(const QString &path, FileLines &lines,
                                      const QStringList &channelNames, const QDateTime &start,
+                                     const QTimeZone &zone,
                                      const std::function<void(int, int)> &progress)
 {
     const quint64 fileSize = quint64(lines.content().size());
@@ -382,7 +384,7 @@ Outcome<ImportTable> readImportTable(const QString &path, FileLines &lines,
     if (rowsRead + 1 < countedRows)
         table->truncate(rowsRead + 1);
     writeTerminatingRow(*table, channelNames, rowsRead);
-    read.end = dateTimeOfSeconds(table->time()[arma::uword(rowsRead)], start);
+    read.end = dateTimeOfSeconds(table->time()[arma::uword(rowsRead)], zone);
     read.table = std::move(table);
     return {std::move(read)};
 }

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QStringList>
+#include <QTimeZone>
 
 #include <functional>
 #include <memory>
@@ -67,14 +68,15 @@ void writeTerminatingRow(DataTable &table, const QStringList &channelNames, int 
 struct ImportTable
 {
     std::unique_ptr<DataTable> table;
-    QDateTime end; // the last data row's time, in the start's zone
+    QDateTime end; // the last data row's time, in the zone
     QStringList warnings;
 };
 
-// Reads the export's table for the channels, its times counted from start, and releases the
-// lines' content. Fails when the table would hold more values than the file has bytes (beyond a
-// small table), when its memory cannot be had, and when it holds no data row.
-// progress(row, rowCount) is called as readDataRows calls it.
+// Reads the export's table for the channels, its times counted from start (the end as the zone's
+// clock shows it), and releases the lines' content. Fails when the table would hold more values
+// than the file has bytes (beyond a small table), when its memory cannot be had, and when it holds
+// no data row. progress(row, rowCount) is called as readDataRows calls it.
 Outcome<ImportTable> readImportTable(const QString &path, FileLines &lines,
                                      const QStringList &channelNames, const QDateTime &start,
+                                     const QTimeZone &zone,
                                      const std::function<void(int, int)> &progress);

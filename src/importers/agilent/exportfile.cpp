@@ -17,9 +17,6 @@ const int formatTestLineLimit = 50;
 // The format test reads this much of each line: header lines are short, and a file without
 // line breaks must not be read and decoded whole just to be turned down.
 const qint64 formatTestLineBytes = 64 * 1024;
-// A Windows path is at most 32,767 characters: the end of a file without LF that the folder
-// check can match lies within this many bytes.
-const int folderCheckTail = 64 * 1024;
 
 // 測定日時 (measurement date) in Shift_JIS: the Japanese software's time-stamp heading.
 const QByteArray japaneseStampWord = QByteArrayLiteral("\x91\xAA\x92\xE8\x93\xFA\x8E\x9E");
@@ -91,7 +88,7 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
     noteNulByte(path, lines, content.warnings);
     content.unit = parseIntensityUnit(lines.line(unitLine));
     noteCountsUnit(path, content.unit, content.warnings);
-    content.sampleName = sampleNameFromFirstLine(lines.line(0));
+    content.sampleName = windowsPathName(exportCodec(lines)->toUnicode(lines.line(0)));
     return {std::move(content)};
 }
 
@@ -113,19 +110,33 @@ bool holdsExportHeading(QFile &file)
     return false;
 }
 
-QString sampleNameFromFirstLine(const QByteArray &line)
+QString windowsPathName(const QString &text)
 {
-    const QRegularExpression path(
-        QStringLiteral("[A-Z]:\\\\[_a-zA-Z0-9\\-\\.\\\\ #]+\\\\([_a-zA-Z0-9\\-\\. #]+)"));
-    const QRegularExpressionMatch match = path.match(QString::fromUtf8(line));
-    return match.hasMatch() ? match.captured(1) : QString();
+    static const QRegularExpression root(QStringLiteral("(?:[A-Za-z]:|\\\\\\\\[^\\\\]+)\\\\"));
+    const QRegularExpressionMatch match = root.match(text);
+    if (!match.hasMatch())
+        return QString();
+    const QStringRef path = text.midRef(match.capturedEnd());
+    // No Windows name ends in a blank or holds a double quote (a spreadsheet's quotes).
+    const auto trailing = [](QChar c) {
+        return c.isSpace() || c == QLatin1Char(',') || c == QLatin1Char('"') ||
+               c == QLatin1Char('\\');
+    };
+    int end = path.size();
+    while (end > 0 && trailing(path.at(end - 1)))
+        --end;
+    const QStringRef trimmed = path.left(end);
+    return trimmed.mid(trimmed.lastIndexOf(QLatin1Char('\\')) + 1).toString();
 }
 
-QByteArray firstLineForFolderCheck(const FileLines &lines)
+QTextCodec *exportCodec(const FileLines &lines)
 {
-    if (lines.separator() == '\n')
-        return lines.line(0);
-    const QByteArray &content = lines.content();
-    const int tail = std::min(int(content.size()), folderCheckTail);
-    return QByteArray::fromRawData(content.constData() + content.size() - tail, tail);
+    for (int i = 0; i < std::min(lines.count(), firstDataLine); ++i) {
+        const QByteArray line = lines.line(i);
+        if (line.contains(japaneseStampWord))
+            return QTextCodec::codecForName("Shift_JIS");
+        if (holdsChineseHeading(line))
+            return QTextCodec::codecForName("GB18030");
+    }
+    return QTextCodec::codecForName("UTF-8");
 }

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTextCodec>
 
 #include <functional>
 
@@ -22,21 +23,26 @@ QString openForReading(QFile &file);
 // software's 測定日時 (Shift_JIS). Reads at most 64 KiB of each line.
 bool holdsExportHeading(QFile &file);
 
-// The last component of the Windows path that the export's first line holds ("S1.d" of
-// "D:\DATA\demo.b\S1.d"); empty when the line holds none.
-QString sampleNameFromFirstLine(const QByteArray &line);
+// The last component of the Windows path that text holds after a drive ("D:\") or a network
+// server's name ("\\server\"), whole: any characters but the backslash, without the commas,
+// quotes and blanks that end the line (a spreadsheet that saves the file again adds them) and a
+// final backslash: "Zircon (91500).d" of the line D:\DATA\run.b\Zircon (91500).d,, (CR LF). Empty
+// when text holds no such path.
+QString windowsPathName(const QString &text);
 
-// The first line as the instrument software's folder check reads it: up to its LF, or the
-// whole content in a file without LF (only its end matters to the check).
-QByteArray firstLineForFolderCheck(const FileLines &lines);
+// The codec of an export's text, by its language version's header words: GB18030 for the
+// Chinese software, Shift_JIS for the Japanese one, UTF-8 otherwise.
+QTextCodec *exportCodec(const FileLines &lines);
 
 // An export read whole, with what its first lines tell before the table is read.
 struct ExportContent
 {
     FileLines lines;
-    quint64 size = 0;   // bytes read
-    QString unit;       // as the second line writes it: "CPS", "Counts"; empty when none
-    QString sampleName; // the acquisition folder's name in the first line
+    quint64 size = 0; // bytes read
+    QString unit;     // as the second line writes it: "CPS", "Counts"; empty when none
+    // The last component of the path in the first line, decoded with the export's codec: the
+    // sample's name, and its acquisition folder's when it ends in ".d".
+    QString sampleName;
     QStringList warnings;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "importreport.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +38,7 @@ struct ImportFailure
     QString warning;
     QString debugLine;           // for the toolkit's debug output first; empty: none
     QStringList earlierWarnings; // what the failing stage found before it failed
+    std::optional<UnreadStampReport> unreadStamp; // StampImpossible: the stamp, for the report
 };
 
 // A file that cannot be loaded, for the reason that follows "Could not load the file "path" ".

@@ -2,6 +2,7 @@
 
 #include "abstractimporter.h"
 #include "timestamptext.h"
+#include "zonetime.h"
 
 #include <QRegularExpression>
 
@@ -23,14 +24,14 @@ LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat, con
     const QTime time = converted.time();
     if (!date.isValid() || !time.isValid())
         return {};
-    const QDateTime inZone(date, time, zone);
+    const QDateTime inZone = fromWallClock(date, time, zone);
     if (inZone.isValid())
         return {inZone, false};
     // A wall-clock time that does not exist in the zone: the clock jumped over it. Read with the
     // offset in force before the jump, it is the instant the clock shows that much later.
-    const int offsetBefore = QDateTime(date.addDays(-1), time, zone).offsetFromUtc();
     const QDateTime wallClockAsUtc(date, time, Qt::UTC);
-    return {wallClockAsUtc.addSecs(-offsetBefore).toTimeZone(zone), true};
+    return {inTimeZone(wallClockAsUtc.addSecs(-offsetBeforeWallClock(date, time, zone)), zone),
+            true};
 }
 
 ExportStamp readExportStamp(const QByteArray &content, char separator, StampLine line,

@@ -1,5 +1,7 @@
 #include "starttime.h"
 
+#include "zonetime.h"
+
 namespace {
 
 // A stamp and an acquisition time this close are one moment on two clocks that drift apart or
@@ -26,13 +28,16 @@ Outcome<StartTime> startFromStamp(const StartSources &sources)
             QStringLiteral("Could not load the file \"%1\" due to an unrecognised time "
                            "stamp \"%2\" using the time stamp option \"%3\".")
                 .arg(path, stamp.text, sources.settings.timeLine.text)};
-    case ExportStamp::Impossible:
-        return ImportFailure{
+    case ExportStamp::Impossible: {
+        ImportFailure failure{
             Failure::StampImpossible,
             QStringLiteral("Could not load the file \"%1\" due to an impossible or "
                            "invalid time stamp \"%2\" using the date/time format %3. "
                            "Please check the data import options in preferences.")
                 .arg(path, stamp.normalised, format)};
+        failure.unreadStamp = UnreadStampReport{stamp.normalised, dateFormatKey(), format};
+        return failure;
+    }
     case ExportStamp::None:
         break;
     }
@@ -41,7 +46,7 @@ Outcome<StartTime> startFromStamp(const StartSources &sources)
     start.stamp = stamp.normalised;
     if (stamp.reading.inClockChangeGap)
         start.gapWarning = QStringLiteral("The time stamp \"%1\" of \"%2\" names a time that the "
-                                          "clock of %3 skips at its change to summer time; it is "
+                                          "clock of %3 skips when it is set forward; it is "
                                           "read as %4, the time the clock shows that much later.")
                                .arg(start.stamp, path, QString::fromUtf8(sources.zone.id()),
                                     start.start.toString(Qt::ISODate));
@@ -97,7 +102,7 @@ void readStartOnStampClock(const StartSources &sources, StartTime &start)
         return;
     }
     const QTimeZone clock(*start.stampOffset);
-    start.start = readLocalStamp(start.stamp, format, clock).time.toTimeZone(sources.zone);
+    start.start = inTimeZone(readLocalStamp(start.stamp, format, clock).time, sources.zone);
     start.gapWarning.clear();
     start.clockNote =
         QStringLiteral("The time stamp \"%1\" of \"%2\" shows a clock at UTC%3: it lies whole "
@@ -128,7 +133,7 @@ Outcome<StartTime> chooseStartTime(const StartSources &sources)
                     .arg(sources.path, timeLine.text, timeLineText(StampLine::Acquired),
                          timeLineText(StampLine::Printed))};
         StartTime start;
-        start.start = sources.record->acquired.toTimeZone(sources.zone);
+        start.start = inTimeZone(sources.record->acquired, sources.zone);
         return {std::move(start)};
     }
     Outcome<StartTime> start = startFromStamp(sources);

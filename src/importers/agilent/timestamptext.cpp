@@ -9,8 +9,10 @@
 
 namespace {
 
-// 采集日期 (acquisition date): the Chinese software's heading of the "Acquired" line.
+// 采集日期 (acquisition date) and 打印日期 (print date): the Chinese software's headings of the
+// "Acquired" and the "Printed" line.
 const QString chineseAcquiredWord = QStringLiteral("采集日期");
+const QString chinesePrintedWord = QStringLiteral("打印日期");
 
 struct Span
 {
@@ -62,7 +64,7 @@ std::optional<QString> findChineseStamp(QByteArray text, char separator, bool ac
         text.replace(separator, '\n');
     const QRegularExpression pattern(acquired ? chineseAcquiredWord +
                                                     QStringLiteral("      : (.*) 使用批处理")
-                                              : QStringLiteral("打印日期:(.*)$"),
+                                              : chinesePrintedWord + QStringLiteral(":(.*)$"),
                                      QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match =
         pattern.match(QTextCodec::codecForName("GB18030")->toUnicode(text));
@@ -77,6 +79,12 @@ bool holdsAcquiredHeading(const QByteArray &line)
 {
     return findEnglishStamp(line, '\n', true).has_value() ||
            QTextCodec::codecForName("GB18030")->toUnicode(line).contains(chineseAcquiredWord);
+}
+
+bool holdsChineseHeading(const QByteArray &line)
+{
+    const QString text = QTextCodec::codecForName("GB18030")->toUnicode(line);
+    return text.contains(chineseAcquiredWord) || text.contains(chinesePrintedWord);
 }
 
 std::optional<QString> findStampText(const QByteArray &content, char separator, StampLine line)

@@ -11,6 +11,10 @@
 // using") or the Chinese software's word for it, 采集日期 (GB18030).
 bool holdsAcquiredHeading(const QByteArray &line);
 
+// Whether a line holds the Chinese software's heading of the "Acquired" or the "Printed" line,
+// 采集日期 or 打印日期 (GB18030): the export is written in GB18030.
+bool holdsChineseHeading(const QByteArray &line);
+
 // The time-stamp text of the header line that the time-line preference names: after
 // "Acquired      : " up to the line's last " using", or after "Printed:" to the line's end;
 // the Chinese software's words when the file holds no English line. The content is read as

@@ -1,6 +1,9 @@
 #include "options/preferences.h"
 
+#include "abstractimporter.h"
+#include "report/isotime.h"
 #include "settingsstore.h"
+#include "zonetime.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -9,6 +12,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -21,7 +25,73 @@ std::unique_ptr<QSettings> hostSettings()
                                        QCoreApplication::applicationName());
 }
 
+// The day, month and year fields of a date format ("dd", "MM", "yyyy") where they stand.
+QVector<QRegularExpressionMatch> dateFields(const QString &format)
+{
+    static const QRegularExpression field(QStringLiteral("d+|M+|y+"));
+    QVector<QRegularExpressionMatch> fields;
+    QString letters;
+    for (auto it = field.globalMatch(format); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        if (letters.contains(match.captured().at(0)))
+            return {};
+        letters += match.captured().at(0);
+        fields.append(match);
+    }
+    return fields.size() == 3 ? fields : QVector<QRegularExpressionMatch>();
+}
+
+// The format with its date fields in every other order, the fields' places kept.
+QStringList otherDateOrders(const QString &format)
+{
+    const QVector<QRegularExpressionMatch> fields = dateFields(format);
+    if (fields.isEmpty())
+        return {};
+    QStringList formats;
+    std::array<int, 3> order{0, 1, 2};
+    while (std::next_permutation(order.begin(), order.end())) {
+        QString reordered = format;
+        // From the last place to the first, so that the earlier places still hold.
+        for (int place = 2; place >= 0; --place)
+            reordered.replace(fields[place].capturedStart(), fields[place].capturedLength(),
+                              fields[order[size_t(place)]].captured());
+        formats.append(reordered);
+    }
+    return formats;
+}
+
+QString declaredDefault(const PreferenceDeclarations &declared, const QString &key)
+{
+    for (const PreferenceDeclaration &declaration : declared) {
+        if (declaration.key == key)
+            return declaration.defaultValue;
+    }
+    return QString();
+}
+
 } // namespace
+
+QString stampAdvice(const UnreadStampReport &stamp, const QTimeZone &zone,
+                    const PreferenceDeclarations &declared)
+{
+    QStringList formats = otherDateOrders(stamp.dateFormat);
+    if (formats.isEmpty()) {
+        const QString shape = declaredDefault(declared, stamp.preference);
+        formats = otherDateOrders(shape) << shape;
+    }
+    QStringList readings;
+    for (const QString &format : formats) {
+        const QDateTime wallClock = AbstractImporter::convertTimeStamp(stamp.stamp, format);
+        const QDateTime read = fromWallClock(wallClock.date(), wallClock.time(), zone);
+        if (read.isValid())
+            readings.append(QStringLiteral("under --set \"%1=%2\" as %3")
+                                .arg(stamp.preference, format, isoTimeText(read)));
+    }
+    if (readings.isEmpty())
+        return QString();
+    return QStringLiteral("the stamp \"%1\" reads ").arg(stamp.stamp) +
+           readings.join(QStringLiteral(", or "));
+}
 
 QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared)
 {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <memory>
 
@@ -17,6 +18,14 @@ class QTextStream;
 // agilentDateFormat than \"dd MM yyyy hh mm ss\", give --set \"agilentDateFormat=...\""); empty
 // when no error quotes one. The importers name such a value when it may not fit the file.
 QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared);
+
+// How to read a stamp that failed under the date format in force: every other order of day,
+// month and year that reads it, as the --set to copy and the instant it gives in the zone
+// ("the stamp \"2 28 2020 11 59 00 AM\" reads under --set \"agilentDateFormat=MM dd yyyy hh mm
+// ss\" as 2020-02-28T11:59:00.000+01:00"); empty when no order reads it. The orders are written
+// in the shape of the format in force, or of the declared default when it lacks a field.
+QString stampAdvice(const UnreadStampReport &stamp, const QTimeZone &zone,
+                    const PreferenceDeclarations &declared);
 
 // Lets one run read its preferences from a file of its own and override some, never writing the
 // host's settings store: the application's store moves to a temporary INI file that holds the

@@ -135,7 +135,7 @@ QJsonObject lineToJson(const OverviewLine &line)
 void BatchOverview::add(const ImportResult &result)
 {
     lines.append(OverviewLine{result.file, result.sampleName,
-                              result.start.toTimeZone(result.timeZone), result.durationSeconds,
+                              inTimeZone(result.start, result.timeZone), result.durationSeconds,
                               result.rowCount, int(result.channels.size()), result.ok,
                               succeeded(result), statusOf(result)});
     // Only a batch folder holds a batch log.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "zonetime.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QTimeZone>
@@ -20,5 +22,5 @@ inline QString isoTimeText(const QDateTime &time)
 // The same, as the clock of the zone shows the instant.
 inline QString isoTimeText(const QDateTime &time, const QTimeZone &zone)
 {
-    return isoTimeText(time.toTimeZone(zone));
+    return isoTimeText(inTimeZone(time, zone));
 }

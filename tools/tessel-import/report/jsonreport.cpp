@@ -137,8 +137,8 @@ QJsonObject importToJson(const ImportResult &result)
         {QStringLiteral("ok"), result.ok},
         {QStringLiteral("sampleName"), textOrNull(result.sampleName)},
         {QStringLiteral("machineName"), imported ? QJsonValue(result.machineName) : QJsonValue()},
-        {QStringLiteral("startTime"), timeOrNull(result.start.toTimeZone(result.timeZone))},
-        {QStringLiteral("endTime"), timeOrNull(result.end.toTimeZone(result.timeZone))},
+        {QStringLiteral("startTime"), timeOrNull(inTimeZone(result.start, result.timeZone))},
+        {QStringLiteral("endTime"), timeOrNull(inTimeZone(result.end, result.timeZone))},
         {QStringLiteral("startEpoch"), epochOrNull(result.start)},
         {QStringLiteral("stampOffset"), result.report.stampOffset.isEmpty()
                                             ? QJsonValue()

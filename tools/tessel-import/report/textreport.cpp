@@ -68,11 +68,11 @@ void writeImport(const ImportResult &result, QTextStream &out)
 {
     out << "  Sample:     " << orNone(result.sampleName.value_or(QString())) << '\n'
         << "  Machine:    " << orNone(result.machineName) << '\n'
-        << "  Start:      " << timeText(result.start.toTimeZone(result.timeZone)) << '\n';
+        << "  Start:      " << timeText(inTimeZone(result.start, result.timeZone)) << '\n';
     if (!result.report.stampOffset.isEmpty())
         out << "  Stamp:      read at UTC" << result.report.stampOffset
             << ", the instrument's clock as the acquisition time shows it\n";
-    out << "  End:        " << timeText(result.end.toTimeZone(result.timeZone)) << '\n'
+    out << "  End:        " << timeText(inTimeZone(result.end, result.timeZone)) << '\n'
         << "  Duration:   "
         << (result.durationSeconds ? QStringLiteral("%1 s").arg(*result.durationSeconds)
                                    : QStringLiteral("(not announced)"))
