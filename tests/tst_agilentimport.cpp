@@ -226,7 +226,8 @@ private slots:
         Acquisition acquisition;
         acquisition.firstLine = firstLine;
         acquisition.stampLine = stampLine;
-        const Outcome<ExportContent> content = readExport(write(acquisition), [] {});
+        StageClock clock;
+        const Outcome<ExportContent> content = readExport(write(acquisition), [] {}, clock);
         QVERIFY(content);
         QCOMPARE(content->sampleName, name);
     }
