@@ -227,7 +227,8 @@ private slots:
         acquisition.firstLine = firstLine;
         acquisition.stampLine = stampLine;
         StageClock clock;
-        const Outcome<ExportContent> content = readExport(write(acquisition), [] {}, clock);
+        const Outcome<ExportContent> content = readExport(
+            write(acquisition), [] {}, clock);
         QVERIFY(content);
         QCOMPARE(content->sampleName, name);
     }
