@@ -186,6 +186,10 @@ void FileLines::split()
 {
     const char *data = bytes.constData();
     const qsizetype size = bytes.size();
+    // Room for a line start every 32 bytes spares the vectors their regrowth and its copies on
+    // the short lines of exports with few channels; pages never written cost nothing.
+    starts.reserve(size_t(size) / 32 + 1);
+    laterStarts.reserve(size_t(size) / 64 + 1);
     starts.push_back(0);
     const ContentScan scan = scanWhole(data, size, &starts, &laterStarts);
     dataLines = scan.dataLines;
