@@ -5,7 +5,8 @@ One run, contenders alternating round by round, medians printed:
   - exports of about 100 MB (CR LF) at 5, 40 and 200 channels: the whole tessel-import process
     against pandas.read_csv and numpy.loadtxt, timed inside Python (the import of the module left
     out), with the peak resident memory of each as a multiple of the file size;
-  - each stage's share of the import (tessel-import --timings) at each shape;
+  - each stage's share of the import (tessel-import --timings) at each shape, and the floor:
+    the numbers converted with fast_float into columns made ahead, on one and two threads;
   - tessel-import --export on the 40-channel file, in MB/s of input;
   - a batch of generated exports (default 500) with --json, --jobs 1 and --jobs 2, and the peak
     memory of a tenth of that batch beside it (flat when the report streams).
@@ -105,6 +106,12 @@ def compare_readers(args, folder, channels):
                f"(ratio: pandas.read_csv seconds / these seconds)", size, results,
                reference="pandas.read_csv")
     stage_shares(args.tool, path, args.rounds)
+    if args.floor:
+        for line in subprocess.run([args.floor, path], capture_output=True, text=True,
+                                   check=True).stdout.splitlines():
+            threads, seconds, rate = line.split()
+            print(f"  floor on {threads} thread(s): the numbers into ready columns "
+                  f"{float(seconds):.3f} s, {rate} MB/s")
     return path, size
 
 
@@ -171,6 +178,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--batch-files", type=int, default=500)
     parser.add_argument("--skip-numpy", action="store_true")
+    parser.add_argument("--floor", help="the floor executable (bench/floor.cpp)")
     args = parser.parse_args()
 
     print(f"{time.strftime('%Y-%m-%d')}, {platform.node()}, {os.cpu_count()} cores, "

@@ -12,7 +12,7 @@ build=${BUILD_DIR:-$root/build}
 "$build/bench/bench_import" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 # shellcheck disable=SC2086
 /usr/bin/python3 "$root/bench/compare.py" --tool "$build/tools/tessel-import/tessel-import" \
-  --generator "$build/bench/generate-export" ${BENCH_ARGS:-}
+  --generator "$build/bench/generate-export" --floor "$build/bench/floor" ${BENCH_ARGS:-}
 # shellcheck disable=SC2086
 /usr/bin/python3 "$root/bench/compare_python.py" \
   --reader-library "$build/src/reader/libtessel_reader.so" \
