@@ -179,6 +179,9 @@ int main(int argc, char **argv)
           "a folder without plug-ins gives no reader");
     check(tessel_reader_open(argv[1], NULL) == TESSEL_INVALID_ARGUMENT,
           "a NULL reader place is refused");
+    check(tessel_reader_open(NULL, &reader) == TESSEL_OK && reader != NULL,
+          "without a folder the reader finds the build's plug-in");
+    tessel_reader_close(reader);
     check(tessel_reader_open(argv[1], &reader) == TESSEL_OK && reader != NULL,
           "the plug-in folder gives a reader");
 

@@ -23,26 +23,19 @@ STATUS_NAMES = {
 }
 
 
-def _library_paths():
-    """The reader library and the plug-in folder: TESSEL_READER_LIBRARY (a development build,
-    its plug-ins found by the library itself), else the ones inside the package."""
-    developed = os.environ.get("TESSEL_READER_LIBRARY")
-    if developed:
-        return developed, None
-    return os.path.join(_BUNDLED, _READER), os.path.join(_BUNDLED, "plugins")
-
-
 def _load():
-    library, plugins = _library_paths()
-    if plugins is not None:
+    """The reader library: TESSEL_READER_LIBRARY (a development build), else the package's own.
+    Either finds its plug-in beside itself (the package's in plugins/) or in its build tree."""
+    developed = os.environ.get("TESSEL_READER_LIBRARY")
+    if not developed:
         if sys.platform == "win32":
             # The package's DLLs (Qt, the compiler's run-time) stand beside the reader.
             os.add_dll_directory(_BUNDLED)
         # Loaded first, the core serves the reader and the plug-in by its name.
         ctypes.CDLL(os.path.join(_BUNDLED, _CORE))
-    native = ctypes.CDLL(library)
+    native = ctypes.CDLL(developed or os.path.join(_BUNDLED, _READER))
     _declare(native)
-    return native, plugins
+    return native
 
 
 def _declare(native):
@@ -79,7 +72,7 @@ def _declare(native):
         function.argtypes = arguments
 
 
-_native, _plugins = _load()
+_native = _load()
 
 
 class NativeError(Exception):
@@ -127,8 +120,7 @@ class Reader(_Handle):
 
     def __init__(self):
         pointer = ctypes.c_void_p()
-        folder = _plugins.encode("utf-8") if _plugins else None
-        _check(_native.tessel_reader_open(folder, ctypes.byref(pointer)))
+        _check(_native.tessel_reader_open(None, ctypes.byref(pointer)))
         super().__init__(pointer.value)
 
     def read(self, paths, time_zone, preferences, jobs):
