@@ -29,7 +29,8 @@ static tessel_batch *read_one(tessel_reader *reader, const char *path, const cha
 {
     tessel_batch *batch = NULL;
     const char *paths[] = {path};
-    const tessel_status status = tessel_read(reader, paths, 1, zone, NULL, 0, 1, &batch);
+    const tessel_status status =
+        tessel_read(reader, paths, 1, zone, NULL, 0, 1, NULL, NULL, &batch);
     check(status == TESSEL_OK && batch != NULL, "a path reads");
     return batch;
 }
@@ -42,29 +43,38 @@ static void refuses_bad_reads(tessel_reader *reader, const char *example)
     const char *null_path[] = {NULL};
     tessel_batch *batch = (tessel_batch *)1;
 
-    check(tessel_read(NULL, paths, 1, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT &&
+    check(tessel_read(NULL, paths, 1, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+                  TESSEL_INVALID_ARGUMENT &&
               batch == NULL,
           "a NULL reader is refused and no batch is given");
-    check(tessel_read(reader, paths, 1, NULL, NULL, 0, 1, NULL) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, 1, NULL, NULL, 0, 1, NULL, NULL, NULL) ==
+              TESSEL_INVALID_ARGUMENT,
           "a NULL result place is refused");
-    check(tessel_read(reader, NULL, 1, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, NULL, 1, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "paths at NULL are refused");
-    check(tessel_read(reader, paths, -1, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, -1, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "a negative path count is refused");
-    check(tessel_read(reader, paths, 0, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, 0, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "no path is refused");
-    check(tessel_read(reader, null_path, 1, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, null_path, 1, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "a NULL path is refused");
-    check(tessel_read(reader, paths, 1, "Mars/Olympus_Mons", NULL, 0, 1, &batch) ==
+    check(tessel_read(reader, paths, 1, "Mars/Olympus_Mons", NULL, 0, 1, NULL, NULL, &batch) ==
                   TESSEL_UNKNOWN_TIME_ZONE &&
               contains(tessel_last_error(), "Mars/Olympus_Mons"),
           "an unknown zone is refused by name");
-    check(tessel_read(reader, paths, 1, NULL, no_equals, 1, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, 1, NULL, no_equals, 1, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "a preference without '=' is refused");
-    check(tessel_read(reader, paths, 1, NULL, unknown, 1, 1, &batch) == TESSEL_UNKNOWN_PREFERENCE &&
+    check(tessel_read(reader, paths, 1, NULL, unknown, 1, 1, NULL, NULL, &batch) ==
+                  TESSEL_UNKNOWN_PREFERENCE &&
               contains(tessel_last_error(), "agilentDateFormat"),
           "an unknown preference is refused, naming those known");
-    check(tessel_read(reader, paths, 1, NULL, NULL, 0, -1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, 1, NULL, NULL, 0, -1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "negative jobs are refused");
 }
 
@@ -75,8 +85,8 @@ static void reads_an_acquisition(tessel_reader *reader, const char *example)
                                  "importMachineName=bench"};
     tessel_batch *batch = NULL;
     tessel_file *file = NULL;
-    check(tessel_read(reader, paths, 1, "Australia/Adelaide", preferences, 2, 0, &batch) ==
-              TESSEL_OK,
+    check(tessel_read(reader, paths, 1, "Australia/Adelaide", preferences, 2, 0, NULL, NULL,
+                      &batch) == TESSEL_OK,
           "an acquisition folder reads with preferences and a zone");
     check(tessel_batch_file_count(batch) == 1, "an acquisition folder gives its one export");
     check(tessel_batch_acquisition_order(batch, 0) == 0, "one file comes first");
@@ -143,9 +153,33 @@ static void reports_a_failed_file(tessel_reader *reader, const char *examples)
     tessel_batch_release(batch);
 }
 
+struct progress_log
+{
+    int calls;
+    int32_t done;
+    int32_t total;
+    int in_order;
+};
+
+static void log_progress(void *context, int32_t done, int32_t total)
+{
+    struct progress_log *log = (struct progress_log *)context;
+    log->in_order = log->in_order && done == log->done + 1;
+    log->calls += 1;
+    log->done = done;
+    log->total = total;
+}
+
 static void reads_a_folder_in_acquisition_order(tessel_reader *reader, const char *examples)
 {
-    tessel_batch *batch = read_one(reader, examples, "UTC");
+    const char *paths[] = {examples};
+    struct progress_log progress = {0, 0, 0, 1};
+    tessel_batch *batch = NULL;
+    check(tessel_read(reader, paths, 1, "UTC", NULL, 0, 2, log_progress, &progress, &batch) ==
+              TESSEL_OK,
+          "a folder reads on two threads");
+    check(progress.calls == 2 && progress.in_order && progress.done == 2 && progress.total == 2,
+          "progress is told once per file, in order");
     const int32_t count = tessel_batch_file_count(batch);
     check(count == 2, "the examples' folder holds two exports");
     const int32_t first = tessel_batch_acquisition_order(batch, 0);
@@ -197,7 +231,8 @@ int main(int argc, char **argv)
     tessel_file_release(NULL);
     const char *paths[] = {example};
     tessel_batch *batch = NULL;
-    check(tessel_read(reader, paths, 1, NULL, NULL, 0, 1, &batch) == TESSEL_INVALID_ARGUMENT,
+    check(tessel_read(reader, paths, 1, NULL, NULL, 0, 1, NULL, NULL, &batch) ==
+              TESSEL_INVALID_ARGUMENT,
           "a closed reader is refused");
 
     printf("%d passed, %d failed\n", passed, failed);

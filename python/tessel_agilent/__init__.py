@@ -258,10 +258,11 @@ def _zone_name(timezone):
     return str(getattr(timezone, "key", timezone))
 
 
-def _read_batch(paths, timezone, settings, jobs):
+def _read_batch(paths, timezone, settings, jobs, progress):
     try:
         native = _the_reader().read([os.fsdecode(path) for path in paths], _zone_name(timezone),
-                                    _preference_texts(settings), 0 if jobs is None else jobs)
+                                    _preference_texts(settings), 0 if jobs is None else jobs,
+                                    progress)
     except _native.NativeError as error:
         raise TesselError(str(error)) from None
     meta = json.loads(native.json())
@@ -287,7 +288,7 @@ def _is_single(path):
     return not os.path.isdir(text) or text.lower().endswith(".d")
 
 
-def read(path, *, timezone=None, settings=None, jobs=None):
+def read(path, *, timezone=None, settings=None, jobs=None, progress=None):
     """Reads a CSV export or a ".d" acquisition folder into an Acquisition (raising TesselError
     with the importer's message when the import fails), or a ".b" batch folder, any other folder
     or a list of paths into a Batch.
@@ -296,11 +297,14 @@ def read(path, *, timezone=None, settings=None, jobs=None):
     show when nothing in the acquisition's records tells the clock; None: the computer's.
     settings: the importer's preferences by key, e.g. {"agilentDateFormat": "MM dd yyyy hh mm
     ss"}; keys not given keep their defaults (the host application's stored settings are not
-    read). jobs: threads for a batch; None: one per processor.
+    read). jobs: threads for a batch; None: one per processor. progress: called as
+    progress(done, total) after each file, in order (an exception it raises is printed and
+    ignored).
 
     The importer's warnings are issued as TesselWarning."""
     single = _is_single(path)
-    batch = _read_batch([path] if _is_one_path(path) else list(path), timezone, settings, jobs)
+    batch = _read_batch([path] if _is_one_path(path) else list(path), timezone, settings, jobs,
+                        progress)
     # A failed import's messages are its error, not warnings.
     for acquisition in batch:
         if acquisition.ok:

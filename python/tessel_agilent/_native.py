@@ -38,6 +38,10 @@ def _load():
     return native
 
 
+# Told after each file of a read: (context, done, total).
+PROGRESS = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.c_int32, ctypes.c_int32)
+
+
 def _declare(native):
     c_char_p, c_int32, c_int64, c_void_p = (ctypes.c_char_p, ctypes.c_int32, ctypes.c_int64,
                                             ctypes.c_void_p)
@@ -49,7 +53,7 @@ def _declare(native):
         "tessel_reader_open": (ctypes.c_int, [c_char_p, handle_out]),
         "tessel_reader_close": (None, [c_void_p]),
         "tessel_read": (ctypes.c_int, [c_void_p, texts, c_int32, c_char_p, texts, c_int32,
-                                       c_int32, handle_out]),
+                                       c_int32, PROGRESS, c_void_p, handle_out]),
         "tessel_batch_release": (None, [c_void_p]),
         "tessel_batch_file_count": (c_int32, [c_void_p]),
         "tessel_batch_file": (ctypes.c_int, [c_void_p, c_int32, handle_out]),
@@ -123,15 +127,18 @@ class Reader(_Handle):
         _check(_native.tessel_reader_open(None, ctypes.byref(pointer)))
         super().__init__(pointer.value)
 
-    def read(self, paths, time_zone, preferences, jobs):
+    def read(self, paths, time_zone, preferences, jobs, progress=None):
         """A Batch of the paths; the call runs without the interpreter's lock (ctypes lets it
-        go), on the reader's own threads."""
+        go), on the reader's own threads. progress(done, total), if given, is called after each
+        file (ctypes takes the lock back for it)."""
         path_texts, path_count = _texts(paths)
         preference_texts, preference_count = _texts(preferences)
+        told = PROGRESS(lambda _context, done, total: progress(done, total)) if progress \
+            else PROGRESS()
         pointer = ctypes.c_void_p()
         _check(_native.tessel_read(self.pointer, path_texts, path_count,
                                    time_zone.encode("utf-8") if time_zone else None,
-                                   preference_texts, preference_count, jobs,
+                                   preference_texts, preference_count, jobs, told, None,
                                    ctypes.byref(pointer)))
         return Batch(pointer.value)
 

@@ -136,7 +136,8 @@ std::shared_ptr<const FileResult> fileResult(const ImportResult &imported, const
 
 } // namespace
 
-BatchResult readPaths(const ImporterPlugins &plugins, const ReadRequest &request)
+BatchResult readPaths(const ImporterPlugins &plugins, const ReadRequest &request,
+                      const ReadProgress &progress)
 {
     if (request.jobs < 0)
         throw ReadError{
@@ -164,6 +165,7 @@ BatchResult readPaths(const ImporterPlugins &plugins, const ReadRequest &request
                     batch.files.push_back(fileResult(result, entry));
                     document.addFile(entry);
                     overview.add(result);
+                    progress(int(batch.files.size()), int(inputs.entries.size()));
                 });
     document.finish(overview.toJson());
     jsonStream.flush();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ struct ReadError
     QString message;
 };
 
+// Told on the calling thread after each file: how many of the total are done.
+using ReadProgress = std::function<void(int done, int total)>;
+
 // Imports the request's paths as tessel-import does, through the plug-ins; throws ReadError for a
 // request that cannot be read (an unknown zone or preference, a malformed preference).
-BatchResult readPaths(const ImporterPlugins &plugins, const ReadRequest &request);
+BatchResult readPaths(const ImporterPlugins &plugins, const ReadRequest &request,
+                      const ReadProgress &progress);

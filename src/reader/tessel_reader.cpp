@@ -207,7 +207,8 @@ void tessel_reader_close(tessel_reader *reader)
 
 tessel_status tessel_read(tessel_reader *reader, const char *const *paths, int32_t path_count,
                           const char *time_zone, const char *const *preferences,
-                          int32_t preference_count, int32_t jobs, tessel_batch **batch)
+                          int32_t preference_count, int32_t jobs, tessel_progress progress,
+                          void *context, tessel_batch **batch)
 {
     if (batch == nullptr)
         return failure(TESSEL_INVALID_ARGUMENT, "batch: NULL where the handle goes");
@@ -221,7 +222,10 @@ tessel_status tessel_read(tessel_reader *reader, const char *const *paths, int32
         if (request.paths.isEmpty())
             return failure(TESSEL_INVALID_ARGUMENT, "no path to read");
         auto read = std::make_unique<tessel_batch>();
-        read->result = readPaths(reader->plugins, request);
+        read->result = readPaths(reader->plugins, request, [&](int done, int total) {
+            if (progress != nullptr)
+                progress(context, done, total);
+        });
         *batch = registered(read.release(), Kind::Batch);
         return TESSEL_OK;
     });

@@ -60,17 +60,23 @@ TESSEL_READER_API tessel_status tessel_reader_open(const char *plugin_folder,
                                                    tessel_reader **reader);
 TESSEL_READER_API void tessel_reader_close(tessel_reader *reader);
 
+/* Told after each file of a read has been imported: how many of the total are done. Called on
+ * the thread that called tessel_read, in the order of the files. */
+typedef void (*tessel_progress)(void *context, int32_t done, int32_t total);
+
 /* Reads the paths (CSV exports, ".d" acquisition folders, ".b" batch folders, any folder: every
  * export under it, in path order) as tessel-import reads them: each file with a fresh importer,
  * on up to jobs threads (0: one per processor). Local times are read in the IANA zone time_zone
  * (NULL or "": the computer's). preferences are "key=value" texts that the importers read in
  * place of the user's settings, which the library never reads; a key they do not name keeps its
- * default. A file that fails to import is a result with its error, not a failed call: the call
- * fails only for bad arguments, an unknown zone or preference, or lack of memory. */
+ * default. progress, unless NULL, is told after each file, with context. A file that fails to
+ * import is a result with its error, not a failed call: the call fails only for bad arguments,
+ * an unknown zone or preference, or lack of memory. */
 TESSEL_READER_API tessel_status tessel_read(tessel_reader *reader, const char *const *paths,
                                             int32_t path_count, const char *time_zone,
                                             const char *const *preferences,
                                             int32_t preference_count, int32_t jobs,
+                                            tessel_progress progress, void *context,
                                             tessel_batch **batch);
 TESSEL_READER_API void tessel_batch_release(tessel_batch *batch);
 

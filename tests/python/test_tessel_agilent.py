@@ -218,7 +218,10 @@ def test_a_batch_folder_tells_what_its_log_lacks(tmp_path):
     for name, result in [("001.d", "Pass"), ("002.d", "Pass"), ("003.d", "Fail")]:
         rows.append(f'"D:\\DATA\\run.b\\{name}","s{name[:3]}","18/11/2026 14:00","{result}"')
     (batch_folder / "BatchLog.csv").write_text("\r\n".join(rows) + "\r\n")
-    batch = tessel_agilent.read(batch_folder, timezone="UTC")
+    told = []
+    batch = tessel_agilent.read(batch_folder, timezone="UTC",
+                                progress=lambda done, total: told.append((done, total)))
+    assert told == [(1, 2), (2, 2)]
     assert [acquisition.sample_name for acquisition in batch] == ["002.d", "001.d"]
     assert [entry["acquisition"] for entry in batch.without_export] == ["003.d"]
     assert [entry["result"] for entry in batch.not_passed] == ["Fail"]
