@@ -36,6 +36,17 @@ def run_read(path, reader, environment):
     return float(elapsed), int(peak_kib) * 1024
 
 
+def alternating_rounds(path, contenders, rounds, environment):
+    """Each contender's runs: one untimed warm-up each, then rounds in which they alternate."""
+    results = {name: [] for name in contenders}
+    for reader in contenders.values():
+        run_read(path, reader, environment)
+    for _ in range(rounds):
+        for name, reader in contenders.items():
+            results[name].append(run_read(path, reader, environment))
+    return results
+
+
 def compare_frames(args, folder, channels, environment):
     rows = rows_for(args.generator, folder, channels, args.megabytes)
     path = os.path.join(folder, f"export-{channels}.csv")
@@ -43,12 +54,7 @@ def compare_frames(args, folder, channels, environment):
     size = os.path.getsize(path)
     os.sync()
     contenders = {"pandas.read_csv": "pandas", "tessel_agilent.read().frame()": "frame"}
-    results = {name: [] for name in contenders}
-    for reader in contenders.values():  # warm, not counted
-        run_read(path, reader, environment)
-    for _ in range(args.rounds):
-        for name, reader in contenders.items():
-            results[name].append(run_read(path, reader, environment))
+    results = alternating_rounds(path, contenders, args.rounds, environment)
     print_rows(f"{rows} rows x {channels} channels, {size / 1e6:.1f} MB "
                f"(ratio: pandas.read_csv seconds / these seconds)", size, results,
                reference="pandas.read_csv")
@@ -65,11 +71,7 @@ def compare_batch(args, folder, environment):
         total += os.path.getsize(path)
     os.sync()
     contenders = {"jobs=1": "1", f"jobs=None (all {os.cpu_count()})": "0"}
-    results = {name: [] for name in contenders}
-    run_read(batch, "0", environment)
-    for _ in range(args.rounds):
-        for name, jobs in contenders.items():
-            results[name].append(run_read(batch, jobs, environment))
+    results = alternating_rounds(batch, contenders, args.rounds, environment)
     print_rows(f"tessel_agilent.read() of a batch of {args.batch_files} exports, "
                f"{total / 1e6:.1f} MB (ratio: jobs=1 seconds / these seconds)", total, results,
                reference="jobs=1")
