@@ -124,6 +124,9 @@ private slots:
         row("invalid: 31 April", "31 04 2020 10 00 00", "");
         row("invalid: too few tokens", "12 03 2020 14", "");
         row("invalid: too many tokens", "12 03 2020 14 05 33 PM x", "");
+        row("invalid: a date of two tokens", "12 03", "");
+        row("invalid: a word where the marker stands", "12 03 2020 2 05 33 xx", "");
+        row("invalid: minutes not digits", "12 03 2020 14 xx 33", "");
         row("invalid: three-digit day", "123 03 2020 14 05 33", "");
         row("invalid: three-digit year", "12 03 202 14 05 33", "");
         row("invalid: two month names", "Oct Nov 2020 14 05 33", "");

@@ -155,9 +155,21 @@ private slots:
                 text.prepend("\xEF\xBB\xBF");
             QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
         }
-        // A run preceded by a digit or a letter is no row.
-        for (const QByteArray text : {"a00.5,1\n", "_0.5,1\n", "00.5,1\n", "x 0.5,1\n"})
-            QVERIFY2(countDataLines(text) == expressionCount(text), text.constData());
+        // A run preceded by a digit or a letter is no row, nor one at the start of the text
+        // (after its byte-order mark); every ASCII byte before a run, the bounds of each
+        // word-byte range among them.
+        QList<QByteArray> texts{"a00.5,1\n",
+                                "x 0.5,1\n",
+                                "x.0.5,1\n",
+                                "0.5,1\n",
+                                "\xEF\xBB\xBF"
+                                "0.5,1\n",
+                                "\xEF\xBB\xBF"
+                                "A0.5,1\n"};
+        for (int c = 1; c < 0x80; ++c)
+            texts.append(char(c) + QByteArray("15,1\n")); // no inner point to start after
+        for (const QByteArray &text : texts)
+            QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
     }
 
     void numbersMatchQt_data()
@@ -193,6 +205,11 @@ private slots:
             const QByteArray line = field + ",9"; // the field ends at its comma
             QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
                      line.constData() + field.size());
+            QVERIFY(sameDouble(inPlace, expected));
+            // The field ends where its end says, though digits follow it in memory.
+            const QByteArray followed = field + "17,";
+            const char *fieldEnd = followed.constData() + field.size();
+            QCOMPARE(parseAsciiFieldAt(followed.constData(), fieldEnd, inPlace), fieldEnd);
             QVERIFY(sameDouble(inPlace, expected));
         }
     }

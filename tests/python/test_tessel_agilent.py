@@ -34,6 +34,15 @@ def assert_same_as_tool(acquisition, entry):
         assert acquisition.columns[name].tobytes() == table[:, index + 1].tobytes(), name
 
 
+def test_real_exports_are_there_where_required():
+    """In CI (or with TESSEL_REALDATA_REQUIRED) a missing corpus fails instead of passing empty."""
+    required = os.environ.get("CI") == "true" or "TESSEL_REALDATA_REQUIRED" in os.environ
+    if not os.path.isdir(REALDATA):
+        assert not required, f"no real-export corpus at {REALDATA!r}"
+        pytest.skip(f"no real-export corpus at {REALDATA!r}")
+    assert realdata_paths()
+
+
 def realdata_paths():
     if not os.path.isdir(REALDATA):
         return []
