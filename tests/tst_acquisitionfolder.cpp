@@ -517,6 +517,9 @@ private slots:
         row("the lowest method channel on one side only", "Li7/0.01 Na23/0.02",
             "Time [Sec],Na23,Mg24", "0.5,23,24", "Li7,Na23", "", "23,24",
             "Only in the method: Li7. Only in the channel header: Mg24.");
+        row("a tandem heading twice, a method channel missing: by position, in the warning",
+            "Ti48>64/0.01 P31>47/0.02", "Time [Sec],Ti48 -> 64,Ti48 -> 64", "0.5,64,65", "P31,Ti48",
+            "31>47,48>64", "64,65", "Only in the method: P31. Only in the channel header: none.");
         row("a channel more in the method: by position, both counts in the warning",
             "Na23/0.002 Li7/0.005 Mg24/0.01", "Time [Sec],Li7,Na23", "0.5,1,2", "Li7,Na23,Mg24", "",
             "1,2,0",

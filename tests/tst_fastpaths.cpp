@@ -176,7 +176,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("field");
         // Row names percent-encode the field.
-        QList<QByteArray> fields{"0",      "-0",     "+0",      "12.50",    "  7.25\r", "\t1e5 ",
+        QList<QByteArray> fields{"0",      "-0",     "+0",      "12.50",    "  7.25\r", "7.25\r", "\t1e5 ",
                                  "1E+05",  "1e-400", "-1e-400", "0e-400",   "1e400",    "-1e400",
                                  "4e-320", "0.1",    ".5",      "5.",       ".",        "-.",
                                  "+.5",    "1e",     "1e+",     "e5",       "1.2.3",    "1,5",
@@ -288,8 +288,11 @@ private slots:
         const FileLines lines(text);
         const QList<QByteArray> expected = text.split(lineEnd == "\r" ? '\r' : '\n');
         QCOMPARE(lines.count(), expected.size());
-        for (int i = 0; i < lines.count(); ++i)
+        for (int i = 0; i < lines.count(); ++i) {
             QCOMPARE(lines.line(i), expected.at(i));
+            // Each line's first byte is in that line, the first line of the second half included.
+            QCOMPARE(lines.lineAt(lines.lineBegin(i) - lines.content().constData()), i);
+        }
         QCOMPARE(lines.dataLineCount(), expressionCount(text));
         QCOMPARE(lines.firstNul(), qsizetype(text.indexOf('\0')));
         if (nulAt >= 0)
