@@ -1,8 +1,8 @@
 // The cases kept as files: every export below tests/cases (alone, or in its acquisition or batch
 // folder) beside its expected report, the tool's JSON entry of it with paths relative to the
-// case folder and no log origins. The plug-in imports each as the host loads it, in Europe/Berlin, with the
-// preferences of the case's <name>.settings (key=value lines) and the defaults otherwise. When
-// the report differs, the actual one is written beside the expected one as <name>.actual.json.
+// case folder and no log origins. The plug-in imports each as the host loads it, in Europe/Berlin,
+// with the preferences of the case's <name>.settings (key=value lines) and the defaults otherwise.
+// When the report differs, the actual one is written beside the expected one as <name>.actual.json.
 #include "importtesting.h"
 #include "input/fileimport.h"
 #include "input/importerplugins.h"
@@ -97,8 +97,7 @@ private slots:
         const QString base = path.chopped(int(qstrlen(".csv")));
         const ImportOptions options{QTimeZone("Europe/Berlin"),
                                     preferencesOf(base + QStringLiteral(".settings"))};
-        const QJsonObject actual =
-            caseReport(importToJson(importFile(plugins, path, options, {})));
+        const QJsonObject actual = caseReport(importToJson(importFile(plugins, path, options, {})));
         const QString expectedPath = base + QStringLiteral(".json");
         const QString actualPath = base + QStringLiteral(".actual.json");
         const QJsonDocument expected = QJsonDocument::fromJson(readAll(expectedPath));
