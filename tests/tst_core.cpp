@@ -61,11 +61,11 @@ private slots:
         QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
     }
 
-    // Three columns (time and two channels) of three doubles: 72 bytes. A table of one row is as
-    // good as any.
+    // Three columns (time and two channels) of three doubles: 72 bytes; a limit of 0 holds
+    // nothing. A table of one row is as good as any.
     void dataStoreMemoryLimit()
     {
-        for (const qint64 limit : {qint64(71), qint64(72)}) {
+        for (const qint64 limit : {qint64(0), qint64(71), qint64(72)}) {
             DataManager store;
             store.setMemoryLimit(limit);
             QCOMPARE(StoreInput().addTo(store), limit == 72);
