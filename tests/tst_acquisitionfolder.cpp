@@ -529,12 +529,22 @@ private slots:
             true, "2020-11-18T14:24:29+01:00 ");
         row("stamp on a clock 11 hours east", acquired, "18/11/2020 14:24:29",
             "2020-11-18T03:24:29Z", true, "2020-11-18T04:24:29+01:00 +11:00 note");
+        row("stamp on a UTC clock: +00:00", acquired, "18/11/2020 14:24:29", "2020-11-18T14:24:29Z",
+            true, "2020-11-18T15:24:29+01:00 +00:00 note");
         row("stamp 4.5 minutes off: no clock", acquired, "18/11/2020 14:24:29",
             "2020-11-18T13:29:00Z", false, "2020-11-18T14:24:29+01:00 warning");
+        // Within a minute, one moment on two clocks; beyond it, a warning.
+        row("stamp exactly a minute off: the same moment", acquired, "18/11/2020 14:24:29",
+            "2020-11-18T13:25:29Z", false, "2020-11-18T14:24:29+01:00 ");
+        row("stamp a minute and 30 ms off: a warning", acquired, "18/11/2020 14:24:29",
+            "2020-11-18T13:23:28.970Z", false, "2020-11-18T14:24:29+01:00 warning");
         row("record read in the zone tells no clock", acquired, "18/11/2020 14:24:29",
             "2020-11-18T14:29:00", false, "2020-11-18T14:24:29+01:00 ");
         row("day and month swapped", acquired, "11/05/2020 14:24:29", "2020-11-05T13:24:29Z", false,
             "2020-05-11T14:24:29+02:00 dayMonth");
+        row("day equal to month, 14 h from the record: no swap, no clock", acquired,
+            "05/05/2020 14:24:29", "2020-05-04T22:24:29Z", false,
+            "2020-05-05T14:24:29+02:00 warning");
     }
 
     void startChoice()
@@ -566,9 +576,14 @@ private slots:
             found = QStringLiteral("failure ") + failures[int(start.failure().failure)];
         } else {
             QCOMPARE(start->start.timeZone(), berlin);
+            // The offset as the note names it.
+            const QString noteOffset = QRegularExpression("at UTC([-+]\\d\\d:\\d\\d):")
+                                           .match(start->clockNote)
+                                           .captured(1);
+            QCOMPARE(bool(start->stampOffset), !start->clockNote.isEmpty());
             found =
                 start->start.toOffsetFromUtc(start->start.offsetFromUtc()).toString(Qt::ISODate) +
-                ' ' + (start->stampOffset ? utcOffsetText(*start->stampOffset) + ' ' : "") +
+                ' ' + (noteOffset.isEmpty() ? "" : noteOffset + ' ') +
                 (start->clockNote.isEmpty() ? "" : "note") +
                 (start->clockWarning.isEmpty() ? "" : "warning") +
                 (start->dayMonth ? "dayMonth" : "");
@@ -612,6 +627,9 @@ private slots:
         row("the lowest method channel on one side only", "Li7/0.01 Na23/0.02",
             "Time [Sec],Na23,Mg24", "0.5,23,24", "Li7,Na23", "", "23,24",
             "Only in the method: Li7. Only in the channel header: Mg24.");
+        row("a tandem heading twice, a method channel missing: by position, in the warning",
+            "Ti48>64/0.01 P31>47/0.02", "Time [Sec],Ti48 -> 64,Ti48 -> 64", "0.5,64,65", "P31,Ti48",
+            "31>47,48>64", "64,65", "Only in the method: P31. Only in the channel header: none.");
         row("a channel more in the method: by position, both counts in the warning",
             "Na23/0.002 Li7/0.005 Mg24/0.01", "Time [Sec],Li7,Na23", "0.5,1,2", "Li7,Na23,Mg24", "",
             "1,2,0",
@@ -678,12 +696,16 @@ private slots:
     }
 
     // The cells of a CSV batch log under "#,File Name,Sample Name,Comment": the last one without
-    // a comma after it; a quoted one with a comma and doubled quotes; "-" for an empty one.
+    // a comma after it; a quoted one with a comma and doubled quotes; "-" for an empty one; a
+    // quote inside an unquoted cell; a quoted last cell; a row without the last cell.
     void batchLogCsvCells()
     {
         const char *const rows[][2] = {
             {"1,D:\\b.b\\a.d,S1,spot 3", "D:\\b.b\\a.d|S1|spot 3"},
-            {"1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-", "D:\\b.b\\a.d|x, \"y\"|"}};
+            {"1,D:\\b.b\\a.d,\"x, \"\"y\"\"\",-", "D:\\b.b\\a.d|x, \"y\"|"},
+            {"1,D:\\b.b\\a.d,5\" wafer,-", "D:\\b.b\\a.d|5\" wafer|"},
+            {"1,D:\\b.b\\a.d,S1,\"spot \"\"3\"\"\"", "D:\\b.b\\a.d|S1|spot \"3\""},
+            {"1,D:\\b.b\\a.d,S1", "D:\\b.b\\a.d|S1|"}};
         for (const auto &[row, cells] : rows) {
             const QVector<BatchLogEntry> entries = readBatchLogCsv(
                 "\xEF\xBB\xBF#,File Name,Sample Name,Comment\r\n" + QByteArray(row) + "\r\n");

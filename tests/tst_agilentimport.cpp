@@ -300,6 +300,8 @@ private slots:
                                 << numbers(li);
         };
         row("short line leaves channels at zero", "0.5,1,2|1.0,3", "0.5,1.0", "1,3");
+        row("short line of non-ASCII text leaves channels at zero", "0.5,\xC3\xA9 7,8|1.0,3,4,5",
+            "0.5,1.0", "0,3", "Time [Sec],Li7,Na23,Mg24");
         // A line is counted by its last two fields; a surplus field keeps these lines counted.
         row("non-numeric value reads as zero", "0.5,x,2,0|1.0, +3 ,4,0", "0.5,1.0", "0,3");
         row("surplus fields are ignored", "0.5,1,2,99,98|1.0,3,4,97", "0.5,1.0", "1,3");

@@ -61,11 +61,11 @@ private slots:
         QCOMPARE(store.rawInputs().size(), fault ? 0 : 1);
     }
 
-    // Three columns (time and two channels) of three doubles: 72 bytes. A table of one row is as
-    // good as any.
+    // Three columns (time and two channels) of three doubles: 72 bytes; a limit of 0 holds
+    // nothing. A table of one row is as good as any.
     void dataStoreMemoryLimit()
     {
-        for (const qint64 limit : {qint64(71), qint64(72)}) {
+        for (const qint64 limit : {qint64(0), qint64(71), qint64(72)}) {
             DataManager store;
             store.setMemoryLimit(limit);
             QCOMPARE(StoreInput().addTo(store), limit == 72);
@@ -124,6 +124,9 @@ private slots:
         row("invalid: 31 April", "31 04 2020 10 00 00", "");
         row("invalid: too few tokens", "12 03 2020 14", "");
         row("invalid: too many tokens", "12 03 2020 14 05 33 PM x", "");
+        row("invalid: a date of two tokens", "12 03", "");
+        row("invalid: a word where the marker stands", "12 03 2020 2 05 33 xx", "");
+        row("invalid: minutes not digits", "12 03 2020 14 xx 33", "");
         row("invalid: three-digit day", "123 03 2020 14 05 33", "");
         row("invalid: three-digit year", "12 03 202 14 05 33", "");
         row("invalid: two month names", "Oct Nov 2020 14 05 33", "");

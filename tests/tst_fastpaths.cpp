@@ -155,22 +155,34 @@ private slots:
                 text.prepend("\xEF\xBB\xBF");
             QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
         }
-        // A run preceded by a digit or a letter is no row.
-        for (const QByteArray text : {"a00.5,1\n", "_0.5,1\n", "00.5,1\n", "x 0.5,1\n"})
-            QVERIFY2(countDataLines(text) == expressionCount(text), text.constData());
+        // A run preceded by a digit or a letter is no row, nor one at the start of the text
+        // (after its byte-order mark); every ASCII byte before a run, the bounds of each
+        // word-byte range among them.
+        QList<QByteArray> texts{"a00.5,1\n",
+                                "x 0.5,1\n",
+                                "x.0.5,1\n",
+                                "0.5,1\n",
+                                "\xEF\xBB\xBF"
+                                "0.5,1\n",
+                                "\xEF\xBB\xBF"
+                                "A0.5,1\n"};
+        for (int c = 1; c < 0x80; ++c)
+            texts.append(char(c) + QByteArray("15,1\n")); // no inner point to start after
+        for (const QByteArray &text : texts)
+            QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
     }
 
     void numbersMatchQt_data()
     {
         QTest::addColumn<QByteArray>("field");
         // Row names percent-encode the field.
-        QList<QByteArray> fields{"0",      "-0",     "+0",      "12.50",    "  7.25\r", "\t1e5 ",
-                                 "1E+05",  "1e-400", "-1e-400", "0e-400",   "1e400",    "-1e400",
-                                 "4e-320", "0.1",    ".5",      "5.",       ".",        "-.",
-                                 "+.5",    "1e",     "1e+",     "e5",       "1.2.3",    "1,5",
-                                 "0x10",   "nan",    "NaN",     "-nan",     "+nan",     "inf",
-                                 "INF",    "+inf",   "-Inf",    "infinity", "--5",      "+-5",
-                                 "- 5",    "1 5",    "5abc",    "",         " ",        "\r"};
+        QList<QByteArray> fields{
+            "0",      "-0",      "+0",       "12.50", "  7.25\r", "7.25\r", "\t1e5 ", "1E+05",
+            "1e-400", "-1e-400", "0e-400",   "1e400", "-1e400",   "4e-320", "0.1",    ".5",
+            "5.",     ".",       "-.",       "+.5",   "1e",       "1e+",    "e5",     "1.2.3",
+            "1,5",    "0x10",    "nan",      "NaN",   "-nan",     "+nan",   "inf",    "INF",
+            "+inf",   "-Inf",    "infinity", "--5",   "+-5",      "- 5",    "1 5",    "5abc",
+            "",       " ",       "\r"};
         fields +=
             {"\xC2\xA0\x35", "5\xC2\xA0", "\xE2\x88\x92\x35", "\xEF\xBC\x95", "\xC3\xA9", "12\xFF"};
         fields += {"1.7976931348623159e308", "123456789012345678901234567890",
@@ -193,6 +205,11 @@ private slots:
             const QByteArray line = field + ",9"; // the field ends at its comma
             QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
                      line.constData() + field.size());
+            QVERIFY(sameDouble(inPlace, expected));
+            // The field ends where its end says, though digits follow it in memory.
+            const QByteArray followed = field + "17,";
+            const char *fieldEnd = followed.constData() + field.size();
+            QCOMPARE(parseAsciiFieldAt(followed.constData(), fieldEnd, inPlace), fieldEnd);
             QVERIFY(sameDouble(inPlace, expected));
         }
     }
@@ -271,8 +288,11 @@ private slots:
         const FileLines lines(text);
         const QList<QByteArray> expected = text.split(lineEnd == "\r" ? '\r' : '\n');
         QCOMPARE(lines.count(), expected.size());
-        for (int i = 0; i < lines.count(); ++i)
+        for (int i = 0; i < lines.count(); ++i) {
             QCOMPARE(lines.line(i), expected.at(i));
+            // Each line's first byte is in that line, the first line of the second half included.
+            QCOMPARE(lines.lineAt(lines.lineBegin(i) - lines.content().constData()), i);
+        }
         QCOMPARE(lines.dataLineCount(), expressionCount(text));
         QCOMPARE(lines.firstNul(), qsizetype(text.indexOf('\0')));
         if (nulAt >= 0)

@@ -34,6 +34,15 @@ def assert_same_as_tool(acquisition, entry):
         assert acquisition.columns[name].tobytes() == table[:, index + 1].tobytes(), name
 
 
+def test_real_exports_are_there_where_required():
+    """In CI (or with TESSEL_REALDATA_REQUIRED) a missing corpus fails instead of passing empty."""
+    required = os.environ.get("CI") == "true" or "TESSEL_REALDATA_REQUIRED" in os.environ
+    if not os.path.isdir(REALDATA):
+        assert not required, f"no real-export corpus at {REALDATA!r}"
+        pytest.skip(f"no real-export corpus at {REALDATA!r}")
+    assert realdata_paths()
+
+
 def realdata_paths():
     if not os.path.isdir(REALDATA):
         return []
@@ -249,3 +258,18 @@ def test_the_wheel_installs_offline_and_reads_the_example(tmp_path, example):
     shown = subprocess.run([python, "-c", script, example], capture_output=True, text=True,
                            env=clean, cwd=tmp_path, check=True).stdout.split()
     assert shown[0].startswith(str(environment)) and shown[1:] == ["NIST612", "2000"]
+
+
+def test_a_reader_opened_without_a_folder_takes_the_plugins_beside_it(tmp_path):
+    """An installed reader finds its plug-ins beside itself before the build's: here an empty
+    plugins/ folder, which it names when it finds no importer there."""
+    library = tmp_path / os.path.basename(os.environ["TESSEL_READER_LIBRARY"])
+    library.write_bytes(open(os.environ["TESSEL_READER_LIBRARY"], "rb").read())
+    (tmp_path / "plugins").mkdir()
+    script = ("import ctypes, sys; native = ctypes.CDLL(sys.argv[1]); "
+              "native.tessel_last_error.restype = ctypes.c_char_p; handle = ctypes.c_void_p(); "
+              "status = native.tessel_reader_open(None, ctypes.byref(handle)); "
+              "print(status, native.tessel_last_error().decode())")
+    shown = subprocess.run([sys.executable, "-c", script, str(library)], capture_output=True,
+                           text=True, check=True).stdout.strip()
+    assert shown == f"2 no importer plug-in in {tmp_path / 'plugins'}"
