@@ -58,9 +58,11 @@ QJsonObject caseReport(QJsonObject report)
         log.append(withoutOrigin);
     }
     report.insert(QStringLiteral("log"), log);
-    QByteArray text = QJsonDocument(report).toJson(QJsonDocument::Indented);
-    text.replace(QFile::encodeName(casesRoot + QLatin1Char('/')), QByteArray());
-    return QJsonDocument::fromJson(text).object();
+    QString text = QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented));
+    // On Windows the files the folder lookup finds carry the drive ("Z:/...").
+    text.remove(QRegularExpression(QStringLiteral("([A-Za-z]:)?") +
+                                   QRegularExpression::escape(casesRoot + QLatin1Char('/'))));
+    return QJsonDocument::fromJson(text.toUtf8()).object();
 }
 
 } // namespace
