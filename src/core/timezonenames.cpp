@@ -1,7 +1,5 @@
 #include "timezonenames.h"
 
-#include <QHash>
-
 #include <utility>
 
 namespace {
@@ -27,9 +25,7 @@ const std::pair<const char *, const char *> renamedZones[] = {
 
 } // namespace
 
-namespace {
-
-QTimeZone lookUpZone(const QByteArray &id)
+QTimeZone timeZoneNamed(const QByteArray &id)
 {
     const QTimeZone zone(id);
     if (zone.isValid())
@@ -41,18 +37,4 @@ QTimeZone lookUpZone(const QByteArray &id)
             return QTimeZone(newer);
     }
     return zone;
-}
-
-} // namespace
-
-QTimeZone timeZoneNamed(const QByteArray &id)
-{
-    // Reading a zone's rules costs more than an import's use of them (on Windows each lookup
-    // reads the registry): each thread looks an id up once and keeps the zone, unshared with
-    // other threads.
-    thread_local QHash<QByteArray, QTimeZone> known;
-    const auto found = known.constFind(id);
-    if (found != known.constEnd())
-        return *found;
-    return *known.insert(id, lookUpZone(id));
 }
