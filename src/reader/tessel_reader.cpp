@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <unordered_map>
@@ -29,7 +31,8 @@ struct tessel_file
 
 namespace {
 
-thread_local std::string lastError;
+// Without a destructor: none has to run as a thread ends (on Windows, under the loader lock).
+thread_local char lastError[4096];
 
 // The live handles, so that a NULL or released one is refused instead of followed.
 enum class Kind { Reader, Batch, File };
@@ -73,7 +76,12 @@ Handles &handles()
 
 tessel_status failure(tessel_status status, const std::string &message)
 {
-    lastError = message;
+    // Cut to the buffer, never inside a UTF-8 sequence.
+    size_t length = std::min(message.size(), sizeof lastError - 1);
+    while (length > 0 && length < message.size() && (message[length] & 0xC0) == 0x80)
+        --length;
+    std::memcpy(lastError, message.data(), length);
+    lastError[length] = '\0';
     return status;
 }
 
@@ -178,7 +186,7 @@ const char *tessel_version(void)
 
 const char *tessel_last_error(void)
 {
-    return lastError.c_str();
+    return lastError;
 }
 
 tessel_status tessel_reader_open(const char *plugin_folder, tessel_reader **reader)
