@@ -422,6 +422,8 @@ private slots:
         row("CR-only lines end at the CR", "Printed:1/1/2020 1:00\rnext", printed, "1/1/2020 1:00");
         row("not after a NUL byte", QByteArray("x\0\nPrinted:1/1/2020 1:00\n", 24), printed,
             QString());
+        row("a NUL byte ends the line", QByteArray("Printed:1/1/2020 1:00\0 2:00\n", 27), printed,
+            "1/1/2020 1:00");
         row("Chinese words in GB18030",
             "\xB2\xC9\xBC\xAF\xC8\xD5\xC6\xDA      : 18/11/2020 14:24:29 "
             "\xCA\xB9\xD3\xC3\xC5\xFA\xB4\xA6\xC0\xED test.b\r\n",
@@ -442,8 +444,7 @@ private slots:
         const auto [content, option, text] =
             fetchColumns<QByteArray, QString, QString>("content", "option", "text");
         const FileLines lines(content);
-        const auto found =
-            findStampText(lines.content(), lines.separator(), parseTimeLine(option).stampLine);
+        const auto found = findStampText(lines, parseTimeLine(option).stampLine);
         QCOMPARE(found.has_value(), !text.isNull());
         QCOMPARE(found.value_or(QString()), text);
     }

@@ -34,11 +34,11 @@ LocalReading readLocalStamp(const QString &stamp, const QString &dateFormat, con
             true};
 }
 
-ExportStamp readExportStamp(const QByteArray &content, char separator, StampLine line,
-                            const QString &dateFormat, const QTimeZone &zone)
+ExportStamp readExportStamp(const FileLines &lines, StampLine line, const QString &dateFormat,
+                            const QTimeZone &zone)
 {
     ExportStamp stamp;
-    const std::optional<QString> text = findStampText(content, separator, line);
+    const std::optional<QString> text = findStampText(lines, line);
     if (!text) {
         stamp.failure = ExportStamp::NoStampLine;
         return stamp;

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class FileLines;
+
 // A normalised stamp read under a date-format preference as the wall clock of a zone shows it.
 struct LocalReading
 {
@@ -33,8 +35,8 @@ struct ExportStamp
     QString normalised; // its date and time as blank-separated tokens
     LocalReading reading;
 };
-ExportStamp readExportStamp(const QByteArray &content, char separator, StampLine line,
-                            const QString &dateFormat, const QTimeZone &zone);
+ExportStamp readExportStamp(const FileLines &lines, StampLine line, const QString &dateFormat,
+                            const QTimeZone &zone);
 
 // The UTC offset of the clock that wrote an export's stamp, as an acquisition instant with an
 // offset of its own shows it: the stamp read as a bare wall clock (in UTC) lies a whole number of

@@ -13,8 +13,7 @@ Outcome<StartTime> startFromStamp(const StartSources &sources)
     const QString &path = sources.path;
     const QString &format = sources.settings.dateFormat;
     const ExportStamp stamp =
-        readExportStamp(sources.lines.content(), sources.lines.separator(),
-                        sources.settings.timeLine.stampLine, format, sources.zone);
+        readExportStamp(sources.lines, sources.settings.timeLine.stampLine, format, sources.zone);
     switch (stamp.failure) {
     case ExportStamp::NoStampLine:
         return ImportFailure{
@@ -83,8 +82,8 @@ void readStartOnStampClock(const StartSources &sources, StartTime &start)
 {
     const SampleRecord &record = *sources.record;
     const QString &format = sources.settings.dateFormat;
-    const ExportStamp acquired = readExportStamp(sources.lines.content(), sources.lines.separator(),
-                                                 StampLine::Acquired, format, QTimeZone::utc());
+    const ExportStamp acquired =
+        readExportStamp(sources.lines, StampLine::Acquired, format, QTimeZone::utc());
     const QDateTime inZone = readLocalStamp(acquired.normalised, format, sources.zone).time;
     if (acquired.failure != ExportStamp::None || inZone == record.acquired)
         return;

@@ -1,5 +1,7 @@
 #include "timestamptext.h"
 
+#include "filelines.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTextCodec>
@@ -27,16 +29,16 @@ qsizetype lineEndAfter(const QByteArray &text, qsizetype from, qsizetype limit, 
 }
 
 // The first "Acquired      : (.*) using" or "Printed:(.*)$" of the text, found in the bytes.
-// The text Qt decodes from UTF-8 ends at the first NUL byte; the patterns are ASCII, so every
-// match in the decoded text is a match in the bytes, and the group decodes alone.
-std::optional<Span> findEnglishStamp(const QByteArray &text, char separator, bool acquired)
+// The text Qt decodes from UTF-8 ends at the first NUL byte (limit: its offset, or the size);
+// the patterns are ASCII, so every match in the decoded text is a match in the bytes, and the
+// group decodes alone.
+std::optional<Span> findEnglishStamp(const QByteArray &text, qsizetype limit, char separator,
+                                     bool acquired)
 {
     const QByteArray word =
         acquired ? QByteArrayLiteral("Acquired      : ") : QByteArrayLiteral("Printed:");
     const QByteArray tail = QByteArrayLiteral(" using");
     const char *data = text.constData();
-    const void *nul = std::memchr(data, '\0', size_t(text.size()));
-    const qsizetype limit = nul ? static_cast<const char *>(nul) - data : text.size();
     for (qsizetype hit = 0; hit + word.size() <= limit; ++hit) {
         // The word's first letter is rare in an export (data lines hold digits), so memchr
         // finds the candidates at memory speed.
@@ -77,7 +79,9 @@ std::optional<QString> findChineseStamp(QByteArray text, char separator, bool ac
 
 bool holdsAcquiredHeading(const QByteArray &line)
 {
-    return findEnglishStamp(line, '\n', true).has_value() ||
+    const void *nul = std::memchr(line.constData(), '\0', size_t(line.size()));
+    const qsizetype limit = nul ? static_cast<const char *>(nul) - line.constData() : line.size();
+    return findEnglishStamp(line, limit, '\n', true).has_value() ||
            QTextCodec::codecForName("GB18030")->toUnicode(line).contains(chineseAcquiredWord);
 }
 
@@ -87,14 +91,17 @@ bool holdsChineseHeading(const QByteArray &line)
     return text.contains(chineseAcquiredWord) || text.contains(chinesePrintedWord);
 }
 
-std::optional<QString> findStampText(const QByteArray &content, char separator, StampLine line)
+std::optional<QString> findStampText(const FileLines &lines, StampLine line)
 {
     const bool acquired = line == StampLine::Acquired;
     if (!acquired && line != StampLine::Printed)
         return QString();
-    if (const auto span = findEnglishStamp(content, separator, acquired))
+    // The line scan found the first NUL already: no second pass over a large export for it.
+    const QByteArray &content = lines.content();
+    const qsizetype limit = lines.firstNul() < 0 ? content.size() : lines.firstNul();
+    if (const auto span = findEnglishStamp(content, limit, lines.separator(), acquired))
         return QString::fromUtf8(content.constData() + span->begin, int(span->end - span->begin));
-    return findChineseStamp(content, separator, acquired);
+    return findChineseStamp(content, lines.separator(), acquired);
 }
 
 std::optional<QString> normaliseTimeStamp(const QString &stampText)
