@@ -6,9 +6,10 @@
 // core's data store, the importer plug-in): no module asks another for it, so a plug-in needs
 // nothing from the host beyond the host's own interface.
 //
-// It comes in huge (large) pages where the system offers them, prefaulted in one call: on virtual
-// machines every freshly touched 4 KiB page costs a trap, and the columns of one large file
-// touch tens of thousands of them. Null when the memory cannot be had; freed with
+// It comes in huge (large) pages where the system offers them: on virtual machines every freshly
+// touched 4 KiB page costs a trap, and the columns of one large file touch tens of thousands of
+// them. Where only small pages can be had (Windows without the large-page privilege) a block's
+// pages are mapped in one call. Null when the memory cannot be had; freed with
 // tesselFreeLarge and the same size. The contents are undefined, as malloc's are.
 // Hidden from the dynamic symbol table where symbols are exported by default; a Windows DLL
 // exports only what it marks.
