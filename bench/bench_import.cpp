@@ -79,7 +79,7 @@ void BM_StampSearch(benchmark::State &state)
     const FileLines lines(exportBytes());
     const StampLine line = state.range(0) ? StampLine::Printed : StampLine::Acquired;
     for (auto _ : state)
-        benchmark::DoNotOptimize(findStampText(lines.content(), lines.separator(), line));
+        benchmark::DoNotOptimize(findStampText(lines, line));
     reportRates(state, lines.content().size(), 1);
 }
 BENCHMARK(BM_StampSearch)->ArgName("printed")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
