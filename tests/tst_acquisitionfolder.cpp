@@ -715,6 +715,19 @@ private slots:
         }
     }
 
+    // A batch log's and an instrument file's records count only under the root their kind
+    // names: an XML file of another kind under the same name gives none.
+    void xmlRecordsUnderTheirRootOnly()
+    {
+        const QByteArray entry = "<BatchLogInfo><DataFileName>a.d</DataFileName></BatchLogInfo>";
+        QCOMPARE(readBatchLogXml("<BatchLogDataSet>" + entry + "</BatchLogDataSet>").size(), 1);
+        QCOMPARE(readBatchLogXml("<MethodDataSet>" + entry + "</MethodDataSet>").size(), 0);
+        const QByteArray device =
+            "<Device><ModelNumber>G8900A</ModelNumber><SerialNumber>SG1</SerialNumber></Device>";
+        QCOMPARE(readDeviceName("<Devices>" + device + "</Devices>"), QString("G8900A SG1"));
+        QCOMPARE(readDeviceName("<Modules>" + device + "</Modules>"), QString());
+    }
+
 private:
     // Rows that the zone data here cannot make, with the reason.
     QHash<QString, QString> skippedRows;

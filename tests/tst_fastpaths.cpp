@@ -128,10 +128,13 @@ Acquisition generate(quint32 seed, QStringList *names)
         time += 0.01 + random.generateDouble();
         QByteArray row = QByteArray::number(time, 'f', random.bounded(0, 7));
         for (int c = 0; c < shape.channels; ++c) {
-            const bool junk = shape.oddFields && random.bounded(10) == 0;
-            row += ',' + (junk              ? randomBytes(random, "1.e-x\xC3\xA9 nN", 6)
-                          : shape.oddFields ? randomNumberText(random).trimmed()
-                                            : instrumentValue(random));
+            // Odd fields: one in ten junk, one in twenty after a no-break space (which Qt
+            // takes as white space), the rest as a spreadsheet writes numbers.
+            const int odd = shape.oddFields ? random.bounded(20) : -1;
+            row += ',' + (odd == 0 || odd == 1 ? randomBytes(random, "1.e-x\xC3\xA9 nN", 6)
+                          : odd == 2           ? "\xC2\xA0" + instrumentValue(random)
+                          : odd > 2            ? randomNumberText(random).trimmed()
+                                               : instrumentValue(random));
         }
         a.rows.append(shape.oddFields ? row + ",0,1.5" : row);
     }
