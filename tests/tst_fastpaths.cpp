@@ -15,10 +15,61 @@
 #include <cstring>
 #include <functional>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 using NumberGenerator = std::function<double(QRandomGenerator &)>;
 Q_DECLARE_METATYPE(NumberGenerator)
 
 namespace {
+
+// Bytes at the very end of a readable page, with a page after them that cannot be read: a read
+// past their end crashes the test instead of passing unseen.
+class GuardedBytes
+{
+public:
+    explicit GuardedBytes(const QByteArray &bytes)
+    {
+#ifdef _WIN32
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        page = system.dwPageSize;
+        block = static_cast<char *>(
+            VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD previous;
+        VirtualProtect(block + page, page, PAGE_NOACCESS, &previous);
+#else
+        page = size_t(sysconf(_SC_PAGESIZE));
+        block = static_cast<char *>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE,
+                                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(block + page, page, PROT_NONE);
+#endif
+        first = block + page - bytes.size();
+        std::memcpy(first, bytes.constData(), size_t(bytes.size()));
+    }
+    ~GuardedBytes()
+    {
+#ifdef _WIN32
+        VirtualFree(block, 0, MEM_RELEASE);
+#else
+        munmap(block, 2 * page);
+#endif
+    }
+    GuardedBytes(const GuardedBytes &) = delete;
+    GuardedBytes &operator=(const GuardedBytes &) = delete;
+
+    const char *begin() const { return first; }
+    const char *end() const { return block + page; }
+
+private:
+    size_t page = 0;
+    char *block = nullptr;
+    char *first = nullptr;
+};
 
 QByteArray randomBytes(QRandomGenerator &random, const QByteArray &alphabet, int maxLength)
 {
@@ -198,13 +249,17 @@ private slots:
     {
         QFETCH(QByteArray, field);
         const double expected = QString::fromUtf8(field).toDouble();
-        const char *end = field.constData() + field.size();
-        const double parsed = parseField(field.constData(), end);
+        // The field at the end of readable memory: nothing past its end is read.
+        const GuardedBytes guarded(field);
+        const double parsed = parseField(guarded.begin(), guarded.end());
         QVERIFY2(sameDouble(parsed, expected),
                  qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
         if (!field.contains(',') &&
             std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
             double inPlace = 0;
+            // (Compared as pointers: QCOMPARE would read char pointers as texts.)
+            QVERIFY(parseAsciiFieldAt(guarded.begin(), guarded.end(), inPlace) == guarded.end());
+            QVERIFY(sameDouble(inPlace, expected));
             const QByteArray line = field + ",9"; // the field ends at its comma
             QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
                      line.constData() + field.size());
