@@ -78,6 +78,30 @@ static void refuses_bad_reads(tessel_reader *reader, const char *example)
           "negative jobs are refused");
 }
 
+/* A zone named by 3,000 "é" (6,000 bytes), after no "x" and after one, so that 4,095 bytes end
+ * once after and once inside a character: the message names it, cut to at most 4,095 bytes and
+ * never inside a character. */
+static void cuts_a_long_error_before_a_whole_character(tessel_reader *reader, const char *example)
+{
+    for (int shift = 0; shift < 2; ++shift) {
+        static char zone[6002];
+        memset(zone, 0, sizeof zone);
+        zone[0] = 'x';
+        for (int i = 0; i < 3000; ++i)
+            memcpy(zone + shift + 2 * i, "\xC3\xA9", 2);
+        const char *paths[] = {example};
+        tessel_batch *batch = NULL;
+        check(tessel_read(reader, paths, 1, zone, NULL, 0, 1, NULL, NULL, &batch) ==
+                  TESSEL_UNKNOWN_TIME_ZONE,
+              "a zone of 6,000 bytes is refused");
+        const char *error = tessel_last_error();
+        const size_t length = strlen(error);
+        check(length >= 4094 && length <= 4095 && contains(error, "\xC3\xA9\xC3\xA9") &&
+                  (unsigned char)error[length - 1] == 0xA9,
+              "a long error is cut to 4,095 bytes before a whole character");
+    }
+}
+
 static void reads_an_acquisition(tessel_reader *reader, const char *example)
 {
     const char *paths[] = {example};
@@ -220,6 +244,7 @@ int main(int argc, char **argv)
           "the plug-in folder gives a reader");
 
     refuses_bad_reads(reader, example);
+    cuts_a_long_error_before_a_whole_character(reader, example);
     reads_an_acquisition(reader, example);
     reports_a_failed_file(reader, argv[2]);
     reads_a_folder_in_acquisition_order(reader, argv[2]);

@@ -50,8 +50,9 @@ typedef struct tessel_file tessel_file;     /* one file's result: data, report, 
 /* The library's version, "major.minor.patch"; a static text. */
 TESSEL_READER_API const char *tessel_version(void);
 
-/* Why the calling thread's last failed call failed; "" after none. Valid until the thread's next
- * call that fails. */
+/* Why the calling thread's last failed call failed; "" after none. At most 4,095 bytes of UTF-8
+ * (a longer message is cut before a whole character). Valid until the thread's next call that
+ * fails. */
 TESSEL_READER_API const char *tessel_last_error(void);
 
 /* Loads the importer plug-ins of plugin_folder; NULL or "" looks beside the library (the
