@@ -27,28 +27,33 @@ Q_DECLARE_METATYPE(NumberGenerator)
 
 namespace {
 
-// Bytes at the very end of a readable page, with a page after them that cannot be read: a read
-// past their end crashes the test instead of passing unseen.
+// Bytes at the very start or the very end of a readable page, between two pages that cannot be
+// read: a read before their start or past their end crashes the test instead of passing unseen.
 class GuardedBytes
 {
 public:
-    explicit GuardedBytes(const QByteArray &bytes)
+    enum Place { AtStart, AtEnd };
+
+    GuardedBytes(const QByteArray &bytes, Place place)
     {
 #ifdef _WIN32
         SYSTEM_INFO system;
         GetSystemInfo(&system);
         page = system.dwPageSize;
         block = static_cast<char *>(
-            VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+            VirtualAlloc(nullptr, 3 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD previous;
-        VirtualProtect(block + page, page, PAGE_NOACCESS, &previous);
+        VirtualProtect(block, page, PAGE_NOACCESS, &previous);
+        VirtualProtect(block + 2 * page, page, PAGE_NOACCESS, &previous);
 #else
         page = size_t(sysconf(_SC_PAGESIZE));
-        block = static_cast<char *>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE,
+        block = static_cast<char *>(mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE,
                                          MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        mprotect(block + page, page, PROT_NONE);
+        mprotect(block, page, PROT_NONE);
+        mprotect(block + 2 * page, page, PROT_NONE);
 #endif
-        first = block + page - bytes.size();
+        first = place == AtStart ? block + page : block + 2 * page - bytes.size();
+        last = first + bytes.size();
         std::memcpy(first, bytes.constData(), size_t(bytes.size()));
     }
     ~GuardedBytes()
@@ -56,19 +61,20 @@ public:
 #ifdef _WIN32
         VirtualFree(block, 0, MEM_RELEASE);
 #else
-        munmap(block, 2 * page);
+        munmap(block, 3 * page);
 #endif
     }
     GuardedBytes(const GuardedBytes &) = delete;
     GuardedBytes &operator=(const GuardedBytes &) = delete;
 
     const char *begin() const { return first; }
-    const char *end() const { return block + page; }
+    const char *end() const { return last; }
 
 private:
     size_t page = 0;
     char *block = nullptr;
     char *first = nullptr;
+    char *last = nullptr;
 };
 
 QByteArray randomBytes(QRandomGenerator &random, const QByteArray &alphabet, int maxLength)
@@ -249,17 +255,24 @@ private slots:
     {
         QFETCH(QByteArray, field);
         const double expected = QString::fromUtf8(field).toDouble();
-        // The field at the end of readable memory: nothing past its end is read.
-        const GuardedBytes guarded(field);
-        const double parsed = parseField(guarded.begin(), guarded.end());
-        QVERIFY2(sameDouble(parsed, expected),
-                 qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
-        if (!field.contains(',') &&
-            std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; })) {
+        const bool ascii =
+            std::all_of(field.begin(), field.end(), [](char c) { return uchar(c) < 0x80; });
+        // The field at the start and at the end of readable memory: nothing outside it is read.
+        for (const auto place : {GuardedBytes::AtStart, GuardedBytes::AtEnd}) {
+            const GuardedBytes guarded(field, place);
+            const double parsed = parseField(guarded.begin(), guarded.end());
+            QVERIFY2(sameDouble(parsed, expected),
+                     qPrintable(QStringLiteral("%1 vs %2").arg(parsed).arg(expected)));
+            if (ascii && !field.contains(',')) {
+                double inPlace = 0;
+                // (Compared as pointers: QCOMPARE would read char pointers as texts.)
+                QVERIFY(parseAsciiFieldAt(guarded.begin(), guarded.end(), inPlace) ==
+                        guarded.end());
+                QVERIFY(sameDouble(inPlace, expected));
+            }
+        }
+        if (!field.contains(',') && ascii) {
             double inPlace = 0;
-            // (Compared as pointers: QCOMPARE would read char pointers as texts.)
-            QVERIFY(parseAsciiFieldAt(guarded.begin(), guarded.end(), inPlace) == guarded.end());
-            QVERIFY(sameDouble(inPlace, expected));
             const QByteArray line = field + ",9"; // the field ends at its comma
             QCOMPARE(parseAsciiFieldAt(line.constData(), line.constData() + line.size(), inPlace),
                      line.constData() + field.size());
