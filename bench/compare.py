@@ -115,12 +115,12 @@ def compare_readers(args, folder, channels):
     return path, size
 
 
-def stage_shares(tool, path, rounds):
+def stage_shares(tool, path, rounds, options=()):
     """Each stage's median seconds and share of the import, from tessel-import --timings."""
     runs = []
     for _ in range(rounds):
-        finished = subprocess.run([tool, "--timings", path], capture_output=True, text=True,
-                                  check=True)
+        finished = subprocess.run([tool, "--timings", *options, path], capture_output=True,
+                                  text=True, check=True)
         line = finished.stderr.strip().splitlines()[-1].split(f"{path}: ", 1)[1]
         runs.append({stage: float(seconds) for stage, seconds in
                      re.findall(r"(?:^|; )(.+?) ([0-9.]+) s \(\d+ %\)", line)})
@@ -137,8 +137,9 @@ def compare_export(args, folder, path, size):
     for _ in range(args.rounds):
         results["tessel-import"].append(run_process([args.tool, path]))
         results["tessel-import --export"].append(
-            run_process([args.tool, "--export", target, path]))
+            run_process([args.tool, "--export", target, "--overwrite", path]))
     print_rows("export of the 40-channel file (MB/s of input)", size, results)
+    stage_shares(args.tool, path, args.rounds, ("--export", target, "--overwrite"))
 
 
 def compare_batches(args, folder):
