@@ -47,8 +47,8 @@ public:
         VirtualProtect(block + 2 * page, page, PAGE_NOACCESS, &previous);
 #else
         page = size_t(sysconf(_SC_PAGESIZE));
-        block = static_cast<char *>(mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE,
-                                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        block = static_cast<char *>(
+            mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         mprotect(block, page, PROT_NONE);
         mprotect(block + 2 * page, page, PROT_NONE);
 #endif
@@ -67,8 +67,14 @@ public:
     GuardedBytes(const GuardedBytes &) = delete;
     GuardedBytes &operator=(const GuardedBytes &) = delete;
 
-    const char *begin() const { return first; }
-    const char *end() const { return last; }
+    const char *begin() const
+    {
+        return first;
+    }
+    const char *end() const
+    {
+        return last;
+    }
 
 private:
     size_t page = 0;
