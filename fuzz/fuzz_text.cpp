@@ -59,7 +59,7 @@ void checkStamps(const FileLines &lines)
                                QStringLiteral("MM dd yyyy hh mm ss"),
                                QStringLiteral("yyyy MM dd hh mm ss")};
     for (const StampLine line : {StampLine::Acquired, StampLine::Printed}) {
-        const auto text = findStampText(lines.content(), lines.separator(), line);
+        const auto text = findStampText(lines, line);
         const auto stamp = text ? normaliseTimeStamp(*text) : std::nullopt;
         for (const QString &format : formats) {
             if (stamp)
