@@ -1,5 +1,7 @@
 #include "abstractimporter.h"
 
+#include "importreport.h"
+
 #include <QThread>
 
 namespace {
@@ -8,6 +10,10 @@ void registerImporterTypes()
     qRegisterMetaType<ColumnPtr>("ColumnPtr");
     qRegisterMetaType<ChannelData>("ChannelData");
     qRegisterMetaType<MassMap>("MassMap");
+    // Registered at load, before any import runs: Qt registers a container type and its
+    // conversions the first time it is asked about them, and imports on several threads that
+    // ask at once may each register them (Qt then warns).
+    qRegisterMetaType<PreferenceValues>("PreferenceValues");
 }
 } // namespace
 Q_CONSTRUCTOR_FUNCTION(registerImporterTypes)

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "importreport.h"
-
 #include "filelines.h"
 #include "importoutcome.h"
+#include "importreport.h"
 
 #include <QByteArray>
 #include <QFile>

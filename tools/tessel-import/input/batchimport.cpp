@@ -1,7 +1,5 @@
 #include "input/batchimport.h"
 
-#include "importreport.h"
-
 #include <QFileInfo>
 #include <QMutex>
 #include <QThreadPool>
@@ -108,10 +106,6 @@ void importFiles(const ImporterPlugins &plugins, const QVector<InputEntry> &entr
         importOneByOne(plugins, entries, options, bar, report);
         return;
     }
-    // Qt registers a container type and its conversions the first time it is asked about them;
-    // imports that ask at once on several threads may each register them, and Qt warns. The
-    // importers ask about their preferences' type: asked here once, before the threads start.
-    qMetaTypeId<PreferenceValues>();
     ConcurrentImports imports(plugins, entries, jobs, options, bar);
     const int window = 2 * jobs;
     for (int i = 0; i < window; ++i)
