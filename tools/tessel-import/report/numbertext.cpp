@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include <QtAlgorithms>
+#include <QtEndian>
+
 namespace {
 
 const double powersOfTen[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
@@ -34,14 +37,6 @@ char *digitsBefore(char *out, std::uint64_t n)
         *--out = char('0' + n);
     }
     return out;
-}
-
-int decimalDigits(std::uint64_t n)
-{
-    int digits = 1;
-    for (; n >= 10; n /= 10)
-        ++digits;
-    return digits;
 }
 
 int decimalLength(int n)
@@ -99,61 +94,127 @@ char *writeDecimal(char *out, const char *digits, int count, int exponent)
     return out + (end - begin);
 }
 
+const int powerCount = int(sizeof powersOfTen / sizeof *powersOfTen);
+
+// The mantissa nearest |value| × 10^k, or 0 when it does not read back as value.
+std::uint64_t decimalMantissa(double magnitude, int k)
+{
+    const auto mantissa = std::uint64_t(magnitude * powersOfTen[k] + 0.5);
+    return double(mantissa) / powersOfTen[k] == magnitude ? mantissa : 0;
+}
+
+// The fewest decimals k, below the number of powers of ten, such that |value| reads back from
+// mantissa / 10^k, mantissa below the bound; -1 when there is none. decimals is where the
+// search begins: below the bound a text with k decimals is the only one, so when k = decimals
+// reads back the fewest are k less the mantissa's trailing zeros, and when it does not no fewer
+// do. A column keeps its count from one value to the next, so one check usually suffices.
+int fewestDecimals(double magnitude, std::uint64_t &mantissa, int &decimals)
+{
+    int k = 0;
+    if (magnitude * powersOfTen[decimals] < mantissaBound) {
+        mantissa = decimalMantissa(magnitude, decimals);
+        if (mantissa != 0) {
+            for (k = decimals; k > 0 && mantissa % 10 == 0; --k)
+                mantissa /= 10;
+            return k;
+        }
+        k = decimals + 1;
+    }
+    for (; k < powerCount && magnitude * powersOfTen[k] < mantissaBound; ++k) {
+        mantissa = decimalMantissa(magnitude, k);
+        if (mantissa != 0) {
+            decimals = k;
+            return k;
+        }
+    }
+    return -1;
+}
+
+// The eight decimal digits of n < 10^8 as numbers 0 to 9, one a byte, the most significant in
+// the lowest byte: the halves, their hundreds and their tens split by multiplications at once.
+std::uint64_t eightDigits(std::uint64_t n)
+{
+    const std::uint64_t quarters = (n / 10000) | ((n % 10000) << 32);
+    const std::uint64_t hundreds = ((quarters * 10486) >> 20) & 0x0000007F0000007Full;
+    const std::uint64_t pairs = hundreds | ((quarters - hundreds * 100) << 16);
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;
+    return tens | ((pairs - tens * 10) << 8);
+}
+
+void storeWord(char *out, std::uint64_t text)
+{
+    text = qToLittleEndian(text);
+    std::memcpy(out, &text, sizeof text);
+}
+
+// Writes mantissa / 10^decimals when the mantissa, 0 < mantissa < 10^8, has more digits than
+// decimals > 0: the usual reading, digits on both sides of the point, written a word at a time
+// (up to 16 bytes are stored). False when there are too few digits.
+bool writePointed(char *&out, std::uint64_t mantissa, int decimals)
+{
+    const std::uint64_t digits = eightDigits(mantissa);
+    const int leadingZeros = int(qCountTrailingZeroBits(digits)) / 8;
+    const int count = 8 - leadingZeros;
+    if (count <= decimals)
+        return false;
+    const std::uint64_t text = (digits + 0x3030303030303030ull) >> (8 * leadingZeros);
+    const int whole = count - decimals;
+    const std::uint64_t wholeDigits = text & ((std::uint64_t(1) << (8 * whole)) - 1);
+    storeWord(out, wholeDigits | (std::uint64_t('.') << (8 * whole)));
+    storeWord(out + whole + 1, text >> (8 * whole));
+    out += count + 1;
+    return true;
+}
+
 // The fast path: value as m / 10^k with the fewest decimals k; false when there is none.
-bool writeShortDecimal(char *&out, double value)
+bool writeShortDecimal(char *&out, double value, int &decimals)
 {
     const double magnitude = std::fabs(value);
     if (!(magnitude < mantissaBound) || magnitude == 0.0)
         return false;
-    for (int k = 0; k < int(sizeof powersOfTen / sizeof *powersOfTen); ++k) {
-        const double scaled = magnitude * powersOfTen[k];
-        if (!(scaled < mantissaBound))
-            return false;
-        const auto mantissa = std::uint64_t(scaled + 0.5);
-        // A whole number needs no division to check.
-        if (k == 0 ? double(mantissa) != magnitude : double(mantissa) / powersOfTen[k] != magnitude)
-            continue;
-        if (value < 0)
-            *out++ = '-';
-        const int digits = decimalDigits(mantissa);
-        if (k > 0 && digits > k) {
-            // The usual case, digits on both sides of the point: written in place. The fewest
-            // decimals leave no trailing zero.
-            char *end = out + digits + 1;
-            char *point = end - k - 1;
-            const std::uint64_t scale = std::uint64_t(powersOfTen[k]);
-            for (char *zero = point + 1, *fraction = digitsBefore(end, mantissa % scale);
-                 zero < fraction; ++zero)
-                *zero = '0'; // the zeros right after the point
-            *point = '.';
-            digitsBefore(point, mantissa / scale);
-            out = end;
-            return true;
-        }
-        char text[24];
-        char *end = text + sizeof text;
-        const char *begin = digitsBefore(end, mantissa);
-        int exponent = -k;
-        while (end[-1] == '0') {
-            --end;
-            ++exponent;
-        }
-        out = writeDecimal(out, begin, int(end - begin), exponent);
+    std::uint64_t mantissa;
+    const int k = fewestDecimals(magnitude, mantissa, decimals);
+    if (k < 0)
+        return false;
+    if (value < 0)
+        *out++ = '-';
+    if (k > 0 && mantissa < 100000000 && writePointed(out, mantissa, k))
         return true;
+    char text[24];
+    char *end = text + sizeof text;
+    const char *begin = digitsBefore(end, mantissa);
+    int exponent = -k;
+    while (end[-1] == '0') { // only whole numbers end in zeros: k is the fewest
+        --end;
+        ++exponent;
     }
-    return false;
+    out = writeDecimal(out, begin, int(end - begin), exponent);
+    return true;
 }
 
 } // namespace
 
-char *writeShortest(char *out, double value)
+char *writeShortest(char *out, double value, int &decimals)
 {
     if (std::isnan(value)) {
         std::memcpy(out, "nan", 3);
         return out + 3;
     }
-    if (writeShortDecimal(out, value))
+    if (value == 0.0) { // common in count data
+        char *end = out;
+        if (std::signbit(value))
+            *end++ = '-';
+        *end++ = '0';
+        return end;
+    }
+    if (writeShortDecimal(out, value, decimals))
         return out;
     // to_chars writes "inf", "-inf", zeros and everything else.
     return std::to_chars(out, out + maxNumberText, value).ptr;
+}
+
+char *writeShortest(char *out, double value)
+{
+    int decimals = 0;
+    return writeShortest(out, value, decimals);
 }
