@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 // Under AddressSanitizer large blocks stay on the heap, where overruns are caught.
 #if defined(__has_feature)
@@ -114,19 +115,123 @@ void unmap(void *memory, std::size_t bytes)
 }
 
 #endif
+
+// Blocks from this size on begin with a header holding their capacity, header included, so that
+// a freed block can serve any later request it is large enough for. The header keeps the
+// block's alignment.
+const std::size_t keepFrom = std::size_t(256) << 10;
+const std::size_t headerBytes = 64;
+// At most this many bytes are kept, in blocks of at most keepUpTo.
+const std::size_t keepUpTo = std::size_t(16) << 20;
+const std::size_t keepTotal = std::size_t(32) << 20;
+
+std::size_t capacityOf(const void *block)
+{
+    return *static_cast<const std::size_t *>(block);
+}
+
+void *allocateBlock(std::size_t capacity)
+{
+    void *block = capacity < hugePage ? std::malloc(capacity) : mapFresh(capacity);
+    if (block != nullptr)
+        *static_cast<std::size_t *>(block) = capacity;
+    return block;
+}
+
+void releaseBlock(void *block)
+{
+    const std::size_t capacity = capacityOf(block);
+    if (capacity < hugePage)
+        std::free(block);
+    else
+        unmap(block, capacity);
+}
+
+// Freed blocks kept for the next requests: import after import asks for blocks of similar sizes
+// (a file's bytes, its columns, the store's copy). Windows' heap gives blocks of this size back
+// to the system, and each page of a fresh block costs a fault when first written (about 10 µs
+// on a virtual machine): a batch of small exports spent a third of its time there under Wine.
+// Bounded, so that little is held between imports.
+class KeptBlocks
+{
+public:
+    // The smallest kept block of at least capacity bytes; null if none.
+    void *take(std::size_t capacity)
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        void **best = nullptr;
+        for (void *&slot : slots) {
+            if (slot != nullptr && capacityOf(slot) >= capacity &&
+                (best == nullptr || capacityOf(slot) < capacityOf(*best)))
+                best = &slot;
+        }
+        if (best == nullptr)
+            return nullptr;
+        void *block = *best;
+        *best = nullptr;
+        total -= capacityOf(block);
+        return block;
+    }
+
+    // Keeps a freed block unless it is too large, making room by giving the smallest kept
+    // blocks back to the system; false when it is not kept.
+    bool keep(void *block)
+    {
+        const std::size_t capacity = capacityOf(block);
+        if (capacity > keepUpTo)
+            return false;
+        const std::lock_guard<std::mutex> lock(mutex);
+        for (;;) {
+            void **empty = nullptr;
+            void **smallest = nullptr;
+            for (void *&slot : slots) {
+                if (slot == nullptr)
+                    empty = &slot;
+                else if (smallest == nullptr || capacityOf(slot) < capacityOf(*smallest))
+                    smallest = &slot;
+            }
+            if (empty != nullptr && total + capacity <= keepTotal) {
+                *empty = block;
+                total += capacity;
+                return true;
+            }
+            total -= capacityOf(*smallest);
+            releaseBlock(*smallest);
+            *smallest = nullptr;
+        }
+    }
+
+private:
+    std::mutex mutex;
+    void *slots[8] = {};
+    std::size_t total = 0;
+};
+
+// Never destroyed: the columns of objects destroyed at exit, after it would be, are freed here.
+KeptBlocks &keptBlocks()
+{
+    static KeptBlocks *const kept = new KeptBlocks;
+    return *kept;
+}
+
 #endif
 
 } // namespace
 
 void *tesselAllocateLarge(std::size_t bytes)
 {
-    if (bytes < hugePage)
-        return std::malloc(bytes == 0 ? 1 : bytes);
-#ifdef TESSEL_HEAP_ONLY
-    return std::malloc(bytes);
-#else
-    return mapFresh(bytes);
+#ifndef TESSEL_HEAP_ONLY
+    if (bytes >= keepFrom) {
+        if (bytes > SIZE_MAX - headerBytes)
+            return nullptr;
+        const std::size_t capacity = bytes + headerBytes;
+        void *block = keptBlocks().take(capacity);
+        if (block == nullptr)
+            block = allocateBlock(capacity);
+        return block != nullptr ? static_cast<char *>(block) + headerBytes : nullptr;
+    }
 #endif
+    return std::malloc(bytes == 0 ? 1 : bytes);
 }
 
 void tesselFreeLarge(void *memory, std::size_t bytes)
@@ -134,8 +239,10 @@ void tesselFreeLarge(void *memory, std::size_t bytes)
     if (memory == nullptr)
         return;
 #ifndef TESSEL_HEAP_ONLY
-    if (bytes >= hugePage) {
-        unmap(memory, bytes);
+    if (bytes >= keepFrom) {
+        void *block = static_cast<char *>(memory) - headerBytes;
+        if (!keptBlocks().keep(block))
+            releaseBlock(block);
         return;
     }
 #endif
