@@ -39,9 +39,9 @@ QString freeName(const TakenNames &taken, QHash<QString, int> &lastNumber, const
 // last heading (a spreadsheet's padding) give none.
 void readShiftedHeadings(const QString &text, ChannelHeader &header)
 {
-    const QRegularExpression shifted(
+    static const QRegularExpression shifted(
         QStringLiteral("(?<symbol>[A-Z]{1}[a-z]{0,1})(?<mass>\\d+) -> (?<final_mass>\\d+)"));
-    const QRegularExpression plain(QStringLiteral("^[A-Z][a-z]?(\\d+)$"));
+    static const QRegularExpression plain(QStringLiteral("^[A-Z][a-z]?(\\d+)$"));
     TakenNames taken;
     QSet<QString> tandemNames; // the names that tandem headings took by the shared rule
     QHash<QString, int> lastNumber;
@@ -96,15 +96,19 @@ QStringList plainHeadings(const QString &text)
 
 ChannelHeader parseChannelHeader(const QByteArray &line)
 {
+    // Compiled once for every import: a pattern's compilation costs more than its match.
+    static const QRegularExpression arrow(QStringLiteral(" -> \\d{1,3}"));
+    static const QRegularExpression english(
+        QStringLiteral("Time \\[Sec\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
+    static const QRegularExpression chinese(
+        QStringLiteral("时间 \\[s\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
     const QString text = QString::fromUtf8(line);
     ChannelHeader header;
-    if (QRegularExpression(QStringLiteral(" -> \\d{1,3}")).match(text).hasMatch()) {
+    if (arrow.match(text).hasMatch()) {
         header.recognised = header.massShifted = true;
         readShiftedHeadings(text, header);
         return header;
     }
-    const QRegularExpression english(QStringLiteral("Time \\[Sec\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
-    const QRegularExpression chinese(QStringLiteral("时间 \\[s\\],[A-Z]{1}[a-z]{0,1}\\d{1,3}"));
     if (english.match(text).hasMatch() ||
         chinese.match(QTextCodec::codecForName("GB18030")->toUnicode(line)).hasMatch()) {
         header.recognised = true;

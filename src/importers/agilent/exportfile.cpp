@@ -65,13 +65,14 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
                 openError,
             openError};
     opened();
-    if (file.size() > maxFileSize)
-        return loadFailure(path,
-                           QStringLiteral("because it is too large (%1 bytes; at most %2 "
-                                          "bytes can be read).")
-                               .arg(QString::number(file.size()), QString::number(maxFileSize)));
-    LargeBuffer bytes(size_t(file.size()));
-    const qint64 read = bytes ? readFileContent(file, bytes.data(), file.size()) : -1;
+    // Asked once: under Windows each answer is a query to the system.
+    const qint64 size = file.size();
+    if (size > maxFileSize)
+        return loadFailure(path, QStringLiteral("because it is too large (%1 bytes; at most %2 "
+                                                "bytes can be read).")
+                                     .arg(QString::number(size), QString::number(maxFileSize)));
+    LargeBuffer bytes(static_cast<size_t>(size));
+    const qint64 read = bytes ? readFileContent(file, bytes.data(), size) : -1;
     if (read < 0)
         return loadFailure(path,
                            QStringLiteral("because it could not be read (%1).")

@@ -64,12 +64,14 @@ std::optional<QString> findChineseStamp(QByteArray text, char separator, bool ac
 {
     if (separator != '\n')
         text.replace(separator, '\n');
-    const QRegularExpression pattern(acquired ? chineseAcquiredWord +
-                                                    QStringLiteral("      : (.*) 使用批处理")
-                                              : chinesePrintedWord + QStringLiteral(":(.*)$"),
-                                     QRegularExpression::MultilineOption);
+    static const QRegularExpression acquiredPattern(chineseAcquiredWord +
+                                                        QStringLiteral("      : (.*) 使用批处理"),
+                                                    QRegularExpression::MultilineOption);
+    static const QRegularExpression printedPattern(chinesePrintedWord + QStringLiteral(":(.*)$"),
+                                                   QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match =
-        pattern.match(QTextCodec::codecForName("GB18030")->toUnicode(text));
+        (acquired ? acquiredPattern : printedPattern)
+            .match(QTextCodec::codecForName("GB18030")->toUnicode(text));
     if (!match.hasMatch())
         return std::nullopt;
     return match.captured(1);
@@ -106,7 +108,7 @@ std::optional<QString> findStampText(const FileLines &lines, StampLine line)
 
 std::optional<QString> normaliseTimeStamp(const QString &stampText)
 {
-    const QRegularExpression datePattern(
+    static const QRegularExpression datePattern(
         QStringLiteral("(\\d+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)[ -\\/,]+([\\d]+|[A-Za-z]+)\\W+"
                        "(\\d{1,2}):(\\d{1,2}):?(?<seconds>[\\d.]+)?\\s*(?<AMPM>[APMpam.]{0,2})"));
     const QRegularExpressionMatch match = datePattern.match(stampText);
