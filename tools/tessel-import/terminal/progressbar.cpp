@@ -2,8 +2,6 @@
 
 #include <QtGlobal>
 
-#include <cstdio>
-
 namespace {
 const int barWidth = 30;
 const int labelWidth = 40;
@@ -32,7 +30,7 @@ void ProgressBar::pause()
     QMutexLocker lock(&mutex);
     paused = true;
     if (drawnWidth > 0) {
-        write(clearLineText(terminal, drawnWidth));
+        writeToStderr(clearLineText(terminal, drawnWidth));
         drawnWidth = 0;
     }
 }
@@ -57,12 +55,6 @@ void ProgressBar::draw()
     const QString line = QLatin1Char('[') + bar + QStringLiteral("] ") +
                          QString::number(permille / 10).rightJustified(3) + QStringLiteral("% ") +
                          shownLabel;
-    write(clearLineText(terminal, drawnWidth) + line.toUtf8());
+    writeToStderr(clearLineText(terminal, drawnWidth) + line.toUtf8());
     drawnWidth = int(line.size());
-}
-
-void ProgressBar::write(const QByteArray &text)
-{
-    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-    std::fflush(stderr);
 }

@@ -20,7 +20,6 @@ public:
 
 private:
     void draw();
-    static void write(const QByteArray &text);
 
     const Terminal terminal;
     QMutex mutex;

@@ -15,6 +15,9 @@ void setUpStandardStreams();
 // A diagnostic line on stderr, prefixed with the program's name.
 void printDiagnostic(const QString &text);
 
+// Writes text to stderr at once.
+void writeToStderr(const QByteArray &text);
+
 // What the terminal behind stderr can show; nothing when stderr is a file or a pipe.
 struct Terminal
 {
