@@ -57,7 +57,8 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
                                   StageClock &clock)
 {
     QFile file(path);
-    const QString openError = openForReading(file);
+    qint64 size = 0;
+    const QString openError = openForReading(file, &size);
     if (!openError.isEmpty())
         return ImportFailure{
             Failure::Open,
@@ -65,8 +66,6 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
                 openError,
             openError};
     opened();
-    // Asked once: under Windows each answer is a query to the system.
-    const qint64 size = file.size();
     if (size > maxFileSize)
         return loadFailure(path, QStringLiteral("because it is too large (%1 bytes; at most %2 "
                                                 "bytes can be read).")
@@ -93,12 +92,16 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
     return {std::move(content)};
 }
 
-QString openForReading(QFile &file)
+QString openForReading(QFile &file, qint64 *size)
 {
     const QFileInfo info(file.fileName());
     if (info.exists() && !info.isFile())
         return QStringLiteral("it is not a regular file");
-    return file.open(QIODevice::ReadOnly) ? QString() : file.errorString();
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    if (size)
+        *size = info.size();
+    return QString();
 }
 
 bool holdsExportHeading(QFile &file)

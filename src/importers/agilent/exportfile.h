@@ -14,8 +14,10 @@
 // Facts about an export file that its bytes tell, before and beside the import.
 
 // Opens a file for reading; answers why it could not be opened, or nothing. Only regular
-// files: opening a named pipe waits for a writer, and a device may never end.
-QString openForReading(QFile &file);
+// files: opening a named pipe waits for a writer, and a device may never end. size, when given,
+// receives the size the file system gave with the file's type: under Windows an open file
+// answers its size only through a query of its volume.
+QString openForReading(QFile &file, qint64 *size = nullptr);
 
 // Whether one of the first 50 lines holds an export's time-stamp heading: the English
 // "Acquired      : ... using", the Chinese software's 采集日期 (GB18030) or the Japanese
