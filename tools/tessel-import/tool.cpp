@@ -135,8 +135,9 @@ int importPaths(const ImporterPlugins &plugins, const ToolOptions &options, QTex
     ProgressBar bar;
     ImportReporter reporter(out, options, plots, inputsFolder, timeZoneInUse(options.timeZone),
                             plugins.declaredPreferences());
-    importFiles(plugins, inputs.entries, options.jobs,
-                {timeZoneOfRun(options.timeZone), std::nullopt}, &bar,
-                [&reporter](const ImportResult &result) { reporter.report(result); });
+    importFiles(
+        plugins, inputs.entries, options.jobs,
+        {timeZoneOfRun(options.timeZone), effectivePreferences(plugins.declaredPreferences())},
+        &bar, [&reporter](const ImportResult &result) { reporter.report(result); });
     return reporter.finish();
 }

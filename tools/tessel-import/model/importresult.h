@@ -53,8 +53,10 @@ struct ImportResult
     // The import's stages: the format test, the importer's own, then the hand-off (the rest of
     // the import: the signals, the data store's copy); the reporter adds its own.
     QVector<StageTime> stageTimes;
-    // The zone the importer was asked to read local times in; the reports show times in it.
-    QTimeZone timeZone = QTimeZone::systemTimeZone();
+    // The zone the importer was asked to read local times in; the reports show times in it. Set
+    // from the import's options: a result is not made with the system's zone, which under
+    // Windows is read from the registry each time it is asked for.
+    QTimeZone timeZone;
 };
 
 // The data rows of a table: the importers hand the host one closing row more (the last time plus

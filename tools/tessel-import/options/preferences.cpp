@@ -93,6 +93,16 @@ QString stampAdvice(const UnreadStampReport &stamp, const QTimeZone &zone,
            readings.join(QStringLiteral(", or "));
 }
 
+PreferenceValues effectivePreferences(const PreferenceDeclarations &declared)
+{
+    const QSettings settings;
+    PreferenceValues values;
+    for (const PreferenceDeclaration &declaration : declared)
+        values.insert(declaration.key,
+                      settings.value(declaration.key, declaration.defaultValue).toString());
+    return values;
+}
+
 QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared)
 {
     const QSettings settings;

@@ -13,6 +13,11 @@
 class QSettings;
 class QTextStream;
 
+// The value of every declared preference as the run's settings store holds it, or its default:
+// what each import would read from the store, read once for the run (under Windows the store is
+// the registry, and each import's reading of it took a dozen queries to the system).
+PreferenceValues effectivePreferences(const PreferenceDeclarations &declared);
+
 // How to read again a file whose import failed: when an error quotes the value in use of a
 // declared preference, the --set that changes it for one run ("to read it under another
 // agilentDateFormat than \"dd MM yyyy hh mm ss\", give --set \"agilentDateFormat=...\""); empty
