@@ -115,16 +115,24 @@ def compare_readers(args, folder, channels):
     return path, size
 
 
+def timed_stages(command):
+    """Runs tessel-import --timings; answers the wall seconds and each stage's seconds."""
+    start = time.perf_counter()
+    finished = subprocess.run(command, capture_output=True, text=True, check=True)
+    elapsed = time.perf_counter() - start
+    line = finished.stderr.strip().splitlines()[-1]
+    return elapsed, {stage: float(seconds) for stage, seconds in
+                     re.findall(r"(?:: |; )([^:;]+?) ([0-9.]+) s \(\d+ %\)", line)}
+
+
+def stage_medians(runs):
+    return {stage: statistics.median(run[stage] for run in runs) for stage in runs[0]}
+
+
 def stage_shares(tool, path, rounds, options=()):
     """Each stage's median seconds and share of the import, from tessel-import --timings."""
-    runs = []
-    for _ in range(rounds):
-        finished = subprocess.run([tool, "--timings", *options, path], capture_output=True,
-                                  text=True, check=True)
-        line = finished.stderr.strip().splitlines()[-1].split(f"{path}: ", 1)[1]
-        runs.append({stage: float(seconds) for stage, seconds in
-                     re.findall(r"(?:^|; )(.+?) ([0-9.]+) s \(\d+ %\)", line)})
-    medians_by_stage = {stage: statistics.median(run[stage] for run in runs) for stage in runs[0]}
+    runs = [timed_stages([tool, "--timings", *options, path])[1] for _ in range(rounds)]
+    medians_by_stage = stage_medians(runs)
     total = sum(medians_by_stage.values())
     print("  stages (tessel-import --timings, medians): " + ", ".join(
         f"{stage} {seconds * 1000:.0f} ms ({100 * seconds / total:.0f} %)"

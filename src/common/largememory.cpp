@@ -123,7 +123,7 @@ const std::size_t keepFrom = std::size_t(256) << 10;
 const std::size_t headerBytes = 64;
 // At most this many bytes are kept, in blocks of at most keepUpTo.
 const std::size_t keepUpTo = std::size_t(16) << 20;
-const std::size_t keepTotal = std::size_t(32) << 20;
+const std::size_t keepTotal = std::size_t(16) << 20;
 
 std::size_t capacityOf(const void *block)
 {
@@ -203,7 +203,7 @@ public:
 
 private:
     std::mutex mutex;
-    void *slots[8] = {};
+    void *slots[4] = {};
     std::size_t total = 0;
 };
 

@@ -9,8 +9,9 @@
 // It comes in huge (large) pages where the system offers them: on virtual machines every freshly
 // touched 4 KiB page costs a trap, and the columns of one large file touch tens of thousands of
 // them. Where only small pages can be had (Windows without the large-page privilege) a block's
-// pages are mapped in one call. Null when the memory cannot be had; freed with
-// tesselFreeLarge and the same size. The contents are undefined, as malloc's are.
+// pages are mapped in one call. Freed blocks of moderate size are kept for later requests. Null
+// when the memory cannot be had; freed with tesselFreeLarge and the same size. The contents are
+// undefined, as malloc's are.
 // Hidden from the dynamic symbol table where symbols are exported by default; a Windows DLL
 // exports only what it marks.
 #if defined(__GNUC__) && !defined(_WIN32)
