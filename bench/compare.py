@@ -150,19 +150,27 @@ def compare_export(args, folder, path, size):
     stage_shares(args.tool, path, args.rounds, ("--export", target, "--overwrite"))
 
 
+def generate_batch(generator, batch, count, tenth=None):
+    """count exports of 1,000 to 5,000 rows x 10 to 40 channels in the folder batch, every tenth
+    also in the folder tenth when given; answers their size in all."""
+    os.makedirs(batch)
+    if tenth:
+        os.makedirs(tenth)
+    total = 0
+    for i in range(count):
+        path = os.path.join(batch, f"run{i:04d}.csv")
+        generate(generator, path, 1000 + (i * 37) % 4000, 10 + (i * 7) % 31, i + 2)
+        total += os.path.getsize(path)
+        if tenth and i % 10 == 0:
+            os.link(path, os.path.join(tenth, f"run{i:04d}.csv"))
+    os.sync()
+    return total
+
+
 def compare_batches(args, folder):
     batch = os.path.join(folder, "batch")
     tenth = os.path.join(folder, "batch-tenth")
-    os.makedirs(batch)
-    os.makedirs(tenth)
-    total = 0
-    for i in range(args.batch_files):
-        path = os.path.join(batch, f"run{i:04d}.csv")
-        generate(args.generator, path, 1000 + (i * 37) % 4000, 10 + (i * 7) % 31, i + 2)
-        total += os.path.getsize(path)
-        if i % 10 == 0:
-            os.link(path, os.path.join(tenth, f"run{i:04d}.csv"))
-    os.sync()
+    total = generate_batch(args.generator, batch, args.batch_files, tenth)
     run_process([args.tool, "--json", "--jobs", "2", batch])
     results = {"--json --jobs 1": [], "--json --jobs 2": [], "--json --jobs 2, a tenth": []}
     for _ in range(args.rounds):

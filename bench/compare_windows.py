@@ -15,7 +15,7 @@ import subprocess
 import tempfile
 import time
 
-from compare import generate, rows_for, stage_medians, timed_stages
+from compare import generate, generate_batch, rows_for, stage_medians, timed_stages
 
 ZONE = "Europe/Berlin"
 
@@ -77,13 +77,7 @@ def compare_file(args, contenders, folder, channels):
 
 def compare_batch(args, contenders, folder):
     batch = os.path.join(folder, "batch")
-    os.makedirs(batch)
-    total = 0
-    for i in range(args.batch_files):
-        path = os.path.join(batch, f"run{i:04d}.csv")
-        generate(args.generator, path, 1000 + (i * 37) % 4000, 10 + (i * 7) % 31, i + 2)
-        total += os.path.getsize(path)
-    os.sync()
+    total = generate_batch(args.generator, batch, args.batch_files)
     print(f"batch of {args.batch_files} exports, {total / 1e6:.1f} MB in all")
     for jobs in ("1", "2"):
         options = ["--json", "--jobs", jobs]
