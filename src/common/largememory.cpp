@@ -24,9 +24,9 @@
 
 namespace {
 
+#ifndef TESSEL_HEAP_ONLY
 const std::size_t hugePage = std::size_t(2) << 20;
 
-#ifndef TESSEL_HEAP_ONLY
 #ifdef _WIN32
 
 // Large pages need the "Lock pages in memory" privilege, which administrators grant to few
@@ -220,10 +220,11 @@ KeptBlocks &keptBlocks()
 
 void *tesselAllocateLarge(std::size_t bytes)
 {
+    // No system gives half the address space, and a block's header must not wrap around.
+    if (bytes > SIZE_MAX / 2)
+        return nullptr;
 #ifndef TESSEL_HEAP_ONLY
     if (bytes >= keepFrom) {
-        if (bytes > SIZE_MAX - headerBytes)
-            return nullptr;
         const std::size_t capacity = bytes + headerBytes;
         void *block = keptBlocks().take(capacity);
         if (block == nullptr)
@@ -238,7 +239,9 @@ void tesselFreeLarge(void *memory, std::size_t bytes)
 {
     if (memory == nullptr)
         return;
-#ifndef TESSEL_HEAP_ONLY
+#ifdef TESSEL_HEAP_ONLY
+    static_cast<void>(bytes);
+#else
     if (bytes >= keepFrom) {
         void *block = static_cast<char *>(memory) - headerBytes;
         if (!keptBlocks().keep(block))
@@ -247,4 +250,13 @@ void tesselFreeLarge(void *memory, std::size_t bytes)
     }
 #endif
     std::free(memory);
+}
+
+bool tesselKeepsFreedBlocks()
+{
+#ifdef TESSEL_HEAP_ONLY
+    return false;
+#else
+    return true;
+#endif
 }

@@ -21,3 +21,6 @@
 #endif
 TESSEL_LARGE_MEMORY_API void *tesselAllocateLarge(std::size_t bytes);
 TESSEL_LARGE_MEMORY_API void tesselFreeLarge(void *memory, std::size_t bytes);
+// Whether freed blocks are kept for later requests: not under AddressSanitizer, where every block
+// comes from the heap and goes back to it at once, so that a use after the free is caught.
+TESSEL_LARGE_MEMORY_API bool tesselKeepsFreedBlocks();
