@@ -121,8 +121,7 @@ void unmap(void *memory, std::size_t bytes)
 // block's alignment.
 const std::size_t keepFrom = std::size_t(256) << 10;
 const std::size_t headerBytes = 64;
-// At most this many bytes are kept, in blocks of at most keepUpTo.
-const std::size_t keepUpTo = std::size_t(16) << 20;
+// At most this many bytes are kept, in all.
 const std::size_t keepTotal = std::size_t(16) << 20;
 
 std::size_t capacityOf(const void *block)
@@ -178,7 +177,7 @@ public:
     bool keep(void *block)
     {
         const std::size_t capacity = capacityOf(block);
-        if (capacity > keepUpTo)
+        if (capacity > keepTotal)
             return false;
         const std::lock_guard<std::mutex> lock(mutex);
         for (;;) {

@@ -105,9 +105,9 @@ PreferenceValues effectivePreferences(const PreferenceDeclarations &declared)
 
 QString preferenceAdvice(const QStringList &errors, const PreferenceDeclarations &declared)
 {
-    const QSettings settings;
+    const PreferenceValues values = effectivePreferences(declared);
     for (const PreferenceDeclaration &declaration : declared) {
-        const QString value = settings.value(declaration.key, declaration.defaultValue).toString();
+        const QString value = values.value(declaration.key);
         // A one-word value ("default") may stand in any message; a longer one is quoted.
         if (!value.trimmed().contains(QLatin1Char(' ')))
             continue;
