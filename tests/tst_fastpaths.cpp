@@ -4,6 +4,7 @@
 // every value arrives as the plain reading gives it, bit for bit.
 #include "agilentimporter.h"
 #include "datatable.h"
+#include "filecontent.h"
 #include "filelines.h"
 #include "importtesting.h"
 #include "largememory.h"
@@ -339,25 +340,33 @@ private slots:
     void largeContentSplitsLikeQt_data()
     {
         // nulAt: where a NUL byte stands, as a fraction of the content
-        addColumns<QByteArray, double, double>("lineEnd", "nulAt", "nonAsciiAt");
-        QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0;
-        QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0;
-        QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0;
-        QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0;
-        QTest::newRow("CR LF, not ASCII in the second half") << QByteArray("\r\n") << -1.0 << 0.9;
+        // longFirst: the first lines ten times as long as the rest, so that the room for the
+        // offsets, estimated from the first mebibyte, must grow
+        addColumns<QByteArray, double, double, bool>("lineEnd", "nulAt", "nonAsciiAt", "longFirst");
+        QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0 << false;
+        QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0 << false;
+        QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0 << false;
+        QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0 << false;
+        QTest::newRow("CR LF, not ASCII in the second half")
+            << QByteArray("\r\n") << -1.0 << 0.9 << false;
+        QTest::newRow("LF, long lines first") << QByteArray("\n") << -1.0 << -1.0 << true;
+        QTest::newRow("CR only, long lines first") << QByteArray("\r") << -1.0 << -1.0 << true;
     }
 
     // Content large enough to be scanned in two halves at once: the lines, the row count, the first
     // NUL and the plain-ASCII verdict of a plain reading.
     void largeContentSplitsLikeQt()
     {
-        const auto [lineEnd, nulAt, nonAsciiAt] =
-            fetchColumns<QByteArray, double, double>("lineEnd", "nulAt", "nonAsciiAt");
+        const auto [lineEnd, nulAt, nonAsciiAt, longFirst] =
+            fetchColumns<QByteArray, double, double, bool>("lineEnd", "nulAt", "nonAsciiAt",
+                                                           "longFirst");
         QRandomGenerator random(3);
         QList<QByteArray> rows;
         for (int r = 0; r < 260000; ++r)
-            rows.append(QByteArray::number(0.25 * r) + "," + randomNumberText(random) + "," +
-                        randomNumberText(random) + (r % 7 ? ",1.5" : ""));
+            rows.append(QByteArray::number(0.25 * r) +
+                        (longFirst && r < 5000 ? QByteArray(",0").repeated(150) : QByteArray()) +
+                        "," + randomNumberText(random) + "," + randomNumberText(random) +
+                        (r % 7 ? ",1.5" : ""));
         QByteArray text = exportOf(rows, lineEnd);
         if (nulAt >= 0)
             text[int(nulAt * text.size())] = '\0';
@@ -378,6 +387,49 @@ private slots:
             QCOMPARE(lines.lineAt(lines.firstNul()),
                      text.left(int(lines.firstNul())).count(lineEnd.back()));
         QCOMPARE(lines.isPlainAscii(), nulAt < 0 && nonAsciiAt < 0);
+    }
+
+    void fileContentHoldsTheFile_data()
+    {
+        addColumns<int, int, bool>("bytes", "askedBeyond", "writerOpen");
+        const int large = int(largeContentBytes) + 3;
+        QTest::newRow("a small file") << 1000 << 0 << false;
+        QTest::newRow("a large file") << large << 0 << false;
+        QTest::newRow("a large file open for writing elsewhere") << large << 0 << true;
+        QTest::newRow("a large file shorter than asked") << large << 4096 << false;
+    }
+
+    // The content is the file's bytes, however it was had. Under Windows a large file on a local
+    // disk that no program writes is mapped, and no program can write it while the content lives.
+    void fileContentHoldsTheFile()
+    {
+        const auto [bytes, askedBeyond, writerOpen] =
+            fetchColumns<int, int, bool>("bytes", "askedBeyond", "writerOpen");
+        QByteArray text(bytes, Qt::Uninitialized);
+        QRandomGenerator(9).fillRange(reinterpret_cast<quint32 *>(text.data()), bytes / 4);
+        const QString path = dir.filePath(QStringLiteral("content.bin"));
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::WriteOnly) && written.write(text) == bytes);
+        written.close();
+        QFile writer(path);
+        QVERIFY(!writerOpen || writer.open(QIODevice::ReadWrite));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ContentRead read = readFileContent(file, bytes + askedBeyond);
+        QCOMPARE(read.size, qint64(bytes));
+        QVERIFY(std::memcmp(read.content.data(), text.constData(), size_t(bytes)) == 0);
+#ifdef _WIN32
+        const bool mapped = bytes >= largeContentBytes && askedBeyond == 0 && !writerOpen;
+#else
+        const bool mapped = false;
+#endif
+        QCOMPARE(read.content.isMapped(), mapped);
+        writer.close();
+        QFile later(path);
+        QCOMPARE(later.open(QIODevice::ReadWrite), !mapped);
+        later.close();
+        read.content = FileContent(); // unmapped, its handle closed
+        QVERIFY(later.open(QIODevice::ReadWrite));
     }
 
     void parallelReadingMatchesOneThread_data()

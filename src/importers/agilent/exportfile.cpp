@@ -70,16 +70,17 @@ Outcome<ExportContent> readExport(const QString &path, const std::function<void(
         return loadFailure(path, QStringLiteral("because it is too large (%1 bytes; at most %2 "
                                                 "bytes can be read).")
                                      .arg(QString::number(size), QString::number(maxFileSize)));
-    LargeBuffer bytes(static_cast<size_t>(size));
-    const qint64 read = bytes ? readFileContent(file, bytes.data(), size) : -1;
-    if (read < 0)
+    ContentRead read = readFileContent(file, size);
+    if (read.size < 0)
         return loadFailure(path,
-                           QStringLiteral("because it could not be read (%1).")
-                               .arg(bytes ? file.errorString() : QStringLiteral("out of memory")));
+                           QStringLiteral("because it could not be read (%1).").arg(read.error));
     file.close();
     clock.lap(QStringLiteral("read"));
-    ExportContent content{
-        FileLines(std::move(bytes), read), quint64(read), QString(), QString(), {}};
+    ExportContent content{FileLines(std::move(read.content), read.size),
+                          quint64(read.size),
+                          QString(),
+                          QString(),
+                          {}};
     clock.lap(QStringLiteral("line scan and row count"));
     const FileLines &lines = content.lines;
     if (lines.count() < 2)

@@ -13,10 +13,6 @@
 #define TESSEL_SSE2
 #include <emmintrin.h>
 #endif
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -116,20 +112,22 @@ ContentScan scanContent(const char *data, qsizetype size, qsizetype first, qsize
     return scan;
 }
 
-// Content of at least this many bytes is scanned in two halves at once.
-const qsizetype parallelScanBytes = qsizetype(8) << 20;
+bool scannedInHalves(qsizetype size)
+{
+    return size >= largeContentBytes && std::thread::hardware_concurrency() >= 2;
+}
 
 // The scan of the whole content, in two halves on two threads when it is large, the second
 // half's line starts going to laterStarts. The second half counts only when the first holds no
 // NUL.
-ContentScan scanWhole(const char *data, qsizetype size, std::vector<quint32> *lineStarts,
-                      std::vector<quint32> *laterStarts)
+ContentScan scanWhole(const char *data, qsizetype size, LineOffsets *lineStarts,
+                      LineOffsets *laterStarts)
 {
     const auto keepLineStart = [lineStarts](qsizetype lf) {
         if (lineStarts != nullptr)
             lineStarts->push_back(quint32(lf + 1));
     };
-    if (size < parallelScanBytes || std::thread::hardware_concurrency() < 2)
+    if (!scannedInHalves(size))
         return scanContent(data, size, 0, size, keepLineStart);
     const qsizetype middle = size / 2;
     ContentScan second;
@@ -169,16 +167,18 @@ ContentScan scanWhole(const char *data, qsizetype size, std::vector<quint32> *li
 
 } // namespace
 
-FileLines::FileLines(LargeBuffer content, qsizetype size)
-    : buffer(std::move(content)), bytes(QByteArray::fromRawData(buffer.data(), int(size)))
+FileLines::FileLines(FileContent content, qsizetype size)
+    : file(std::move(content)), bytes(QByteArray::fromRawData(file.data(), int(size)))
 {
     split();
 }
 
-FileLines::FileLines(const QByteArray &content) : buffer(size_t(content.size()))
+FileLines::FileLines(const QByteArray &content)
 {
-    std::memcpy(buffer.data(), content.constData(), size_t(content.size()));
-    bytes = QByteArray::fromRawData(buffer.data(), content.size());
+    LargeBuffer copy(size_t(content.size()));
+    std::memcpy(copy.data(), content.constData(), size_t(content.size()));
+    file = FileContent(std::move(copy));
+    bytes = QByteArray::fromRawData(file.data(), content.size());
     split();
 }
 
@@ -186,10 +186,18 @@ void FileLines::split()
 {
     const char *data = bytes.constData();
     const qsizetype size = bytes.size();
-    // Room for a line start every 32 bytes spares the vectors their regrowth and its copies on
-    // the short lines of exports with few channels; pages never written cost nothing.
-    starts.reserve(size_t(size) / 32 + 1);
-    laterStarts.reserve(size_t(size) / 64 + 1);
+    // Room for the lines that the first mebibyte promises, and a quarter more: the offsets
+    // rarely grow, and the memory held ahead stays near the memory used.
+    const qsizetype sample = std::min(size, qsizetype(1) << 20);
+    const double sampleLines = double(std::count(data, data + sample, '\n') + 1);
+    const size_t room =
+        size_t(sampleLines * double(size) / double(std::max(sample, qsizetype(1))) * 1.25) + 1024;
+    if (scannedInHalves(size)) {
+        starts.reserve(room / 2);
+        laterStarts.reserve(room / 2);
+    } else {
+        starts.reserve(room);
+    }
     starts.push_back(0);
     const ContentScan scan = scanWhole(data, size, &starts, &laterStarts);
     dataLines = scan.dataLines;
@@ -220,67 +228,33 @@ const char *FileLines::lineEnd(int i) const
 
 int FileLines::lineAt(qsizetype offset) const
 {
-    const auto lastAtOrBefore = [offset](const std::vector<quint32> &offsets) {
+    const auto lastAtOrBefore = [offset](const LineOffsets &offsets) {
         return int(std::upper_bound(offsets.begin(), offsets.end(), quint32(offset)) -
                    offsets.begin()) -
                1;
     };
-    if (!laterStarts.empty() && quint32(offset) >= laterStarts.front())
+    if (!laterStarts.empty() && quint32(offset) >= laterStarts[0])
         return int(starts.size()) + lastAtOrBefore(laterStarts);
     return lastAtOrBefore(starts);
+}
+
+void LineOffsets::reserve(size_t count)
+{
+    if (count <= room)
+        return;
+    LargeBuffer larger(count * sizeof(quint32));
+    if (!larger)
+        throw std::bad_alloc();
+    if (used > 0)
+        std::memcpy(larger.data(), memory.data(), used * sizeof(quint32));
+    memory = std::move(larger);
+    room = count;
 }
 
 void FileLines::release()
 {
     bytes = QByteArray();
-    buffer = LargeBuffer();
-}
-
-namespace {
-
-#ifdef Q_OS_UNIX
-// Reads bytes first to last - 1 of the file; answers how many were read, or -1.
-qint64 readRange(int descriptor, char *data, qint64 first, qint64 last)
-{
-    qint64 done = 0;
-    while (first + done < last) {
-        const ssize_t read = ::pread(descriptor, data + first + done, size_t(last - first - done),
-                                     off_t(first + done));
-        if (read < 0 && errno == EINTR)
-            continue;
-        if (read < 0)
-            return -1;
-        if (read == 0)
-            break;
-        done += read;
-    }
-    return done;
-}
-#endif
-
-} // namespace
-
-qint64 readFileContent(QFile &file, char *data, qint64 size)
-{
-#ifdef Q_OS_UNIX
-    // Both halves take their pages at once: a fresh page costs its zeroing as it is first written.
-    const int descriptor = file.handle();
-    if (size >= parallelScanBytes && descriptor >= 0 && std::thread::hardware_concurrency() > 1) {
-        const qint64 middle = size / 2;
-        qint64 second = -1;
-        try {
-            std::thread helper([&] { second = readRange(descriptor, data, middle, size); });
-            const qint64 first = readRange(descriptor, data, 0, middle);
-            helper.join();
-            if (first < 0 || second < 0)
-                return -1;
-            return first < middle ? first : first + second;
-        } catch (const std::system_error &) {
-            // no second thread: read in one piece below
-        }
-    }
-#endif
-    return file.read(data, size);
+    file = FileContent();
 }
 
 int countDataLines(const QByteArray &content)

@@ -1,17 +1,43 @@
 #pragma once
 
-#include "largebuffer.h"
+#include "filecontent.h"
 
 #include <QByteArray>
-#include <QFile>
 
-#include <vector>
+#include <algorithm>
 
 // An export's lines, counted from 0: the intensity unit's line, the channel header, then the
 // data lines.
 const int unitLine = 1;
 const int channelHeaderLine = 3;
 const int firstDataLine = 4;
+
+// The offsets of lines, in large memory: an export with few channels has a line every forty
+// bytes or so, megabytes of offsets whose fresh small pages would each cost a trap on a virtual
+// machine. Grows by doubling; throws std::bad_alloc when the memory cannot be had.
+class LineOffsets
+{
+public:
+    void reserve(size_t count);
+    void push_back(quint32 offset)
+    {
+        if (used == room)
+            reserve(std::max(room * 2, size_t(1024)));
+        values()[used++] = offset;
+    }
+    size_t size() const { return used; }
+    bool empty() const { return used == 0; }
+    quint32 operator[](size_t i) const { return values()[i]; }
+    const quint32 *begin() const { return values(); }
+    const quint32 *end() const { return values() + used; }
+
+private:
+    quint32 *values() const { return reinterpret_cast<quint32 *>(memory.data()); }
+
+    LargeBuffer memory;
+    size_t used = 0;
+    size_t room = 0;
+};
 
 // A data file's content and its lines, without a copy per line. The content is split at LF
 // bytes; a file without any LF (old Mac line ends) is split at CR bytes instead. Empty lines
@@ -21,8 +47,8 @@ const int firstDataLine = 4;
 class FileLines
 {
 public:
-    // Takes the first size bytes of the buffer as the content.
-    FileLines(LargeBuffer buffer, qsizetype size);
+    // Takes the first size bytes of the file's content as the content.
+    FileLines(FileContent content, qsizetype size);
     explicit FileLines(const QByteArray &content);
 
     int count() const { return int(starts.size() + laterStarts.size()); }
@@ -52,8 +78,8 @@ private:
         return i < starts.size() ? starts[i] : laterStarts[i - starts.size()];
     }
 
-    LargeBuffer buffer;
-    QByteArray bytes; // a view of the buffer
+    FileContent file;
+    QByteArray bytes; // a view of the file's content
     char lineSeparator = '\n';
     int dataLines = 0;
     qsizetype nulOffset = -1;
@@ -61,13 +87,9 @@ private:
     // The offsets of the lines: 32 bits suffice (a QByteArray holds less than 2 GiB) and halve
     // the offsets of a file of empty lines, which needs one per byte. A content scanned in two
     // halves keeps the second half's offsets apart, rather than hold both while joining them.
-    std::vector<quint32> starts;
-    std::vector<quint32> laterStarts;
+    LineOffsets starts;
+    LineOffsets laterStarts;
 };
-
-// Reads the first size bytes of an open file into data, a large file in two halves at once.
-// Answers the number of bytes read (fewer when the file ends early), or -1 on a read error.
-qint64 readFileContent(QFile &file, char *data, qint64 size);
 
 // The number of data lines as the export's row-count rule has it: the lines that end in a line
 // break after two runs of digits and full stops separated by a comma, the first run preceded
