@@ -5,7 +5,7 @@
 #include "options/commandline.h"
 #include "options/preferences.h"
 #include "output/csvexport.h"
-#include "output/picturefile.h"
+#include "output/picturelibrary.h"
 #include "report/textreport.h"
 #include "terminal/terminal.h"
 
@@ -84,12 +84,28 @@ FileOutput ImportReporter::exportTable(const ImportResult &result) const
     return table;
 }
 
+namespace {
+
+// The channels of --channels that the import lacks.
+QStringList missingChannels(const ImportResult &result, const QStringList &channels)
+{
+    QStringList missing;
+    for (const QString &name : channels) {
+        if (!result.stored || !result.stored->channelNames.contains(name))
+            missing.append(name);
+    }
+    return missing;
+}
+
+} // namespace
+
 FileOutput ImportReporter::drawPicture(const ImportResult &result)
 {
     FileOutput picture{QStringLiteral("picture"), plots->pathFor(result.file), QString()};
     const QStringList missing = missingChannels(result, plots->style().channels);
     if (missing.isEmpty()) {
-        writeQuickLook(result, picture.path, plots->style(), &picture.error);
+        if (const PictureLibrary *pictures = pictureLibrary(&picture.error))
+            pictures->writeQuickLook(result, picture.path, plots->style(), &picture.error);
         return picture;
     }
     picture.error =

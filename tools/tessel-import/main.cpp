@@ -1,11 +1,11 @@
 // tessel-import: a command-line host for the importer plug-ins. It loads them as the host
 // application does, imports files into the in-process data store and reports what arrived.
 #include "options/commandline.h"
+#include "output/picturelibrary.h"
 #include "terminal/terminal.h"
 #include "tool.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -13,29 +13,16 @@
 
 namespace {
 
-QtMessageHandler defaultMessageHandler = nullptr;
-
-// Off screen, a missing runtime folder matters to nobody, but Qt warns about it while the GUI
-// application starts (as it does when the tool runs as root or outside a desktop session).
-void messageHandlerWithoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext &context,
-                                            const QString &message)
-{
-    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        defaultMessageHandler(type, context, message);
-}
-
-// Drawing text needs the fonts that only a GUI application loads. Pictures are drawn off
-// screen, so no display is needed unless the user has chosen a platform.
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
+// A run that draws pictures needs the picture library's GUI application; null, with the reason,
+// when that library cannot be loaded.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[], QString *error)
 {
     if (!picturesRequested(argc, argv))
         return std::make_unique<QCoreApplication>(argc, argv);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    defaultMessageHandler = qInstallMessageHandler(messageHandlerWithoutRuntimeFolderNote);
-    auto application = std::make_unique<QGuiApplication>(argc, argv);
-    qInstallMessageHandler(defaultMessageHandler);
-    return application;
+    const PictureLibrary *pictures = pictureLibrary(error);
+    if (pictures == nullptr)
+        return nullptr;
+    return std::unique_ptr<QCoreApplication>(pictures->makeApplication(&argc, argv));
 }
 
 } // namespace
@@ -43,7 +30,13 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
 int main(int argc, char *argv[])
 {
     setUpStandardStreams();
-    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QString pictureError;
+    const std::unique_ptr<QCoreApplication> application =
+        makeApplication(argc, argv, &pictureError);
+    if (!application) {
+        printDiagnostic(pictureError);
+        return ExitFailure;
+    }
     // The host application's identity: the importers' QSettings read the host's preferences.
     QCoreApplication::setOrganizationName(QStringLiteral("Tessel"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessel"));

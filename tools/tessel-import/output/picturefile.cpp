@@ -67,16 +67,6 @@ bool writeSvg(const QuickLook &look, const QSize &size, QIODevice *device)
 
 } // namespace
 
-QStringList missingChannels(const ImportResult &result, const QStringList &channels)
-{
-    QStringList missing;
-    for (const QString &name : channels) {
-        if (!result.stored || !result.stored->channelNames.contains(name))
-            missing.append(name);
-    }
-    return missing;
-}
-
 bool writeQuickLook(const ImportResult &result, const QString &path, const PictureStyle &style,
                     QString *error)
 {

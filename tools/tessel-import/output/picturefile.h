@@ -7,9 +7,6 @@
 
 struct ImportResult;
 
-// The channels of --channels that the import lacks.
-QStringList missingChannels(const ImportResult &result, const QStringList &channels);
-
 // Draws the quick look of an import whose data reached the store and writes it to path; of
 // the channels the style names, those the import has. Needs a QGuiApplication for the fonts.
 bool writeQuickLook(const ImportResult &result, const QString &path, const PictureStyle &style,
