@@ -115,10 +115,12 @@ def compare_readers(args, folder, channels):
     return path, size
 
 
-def timed_stages(command):
-    """Runs tessel-import --timings; answers the wall seconds and each stage's seconds."""
+def timed_stages(command, preexec_fn=None):
+    """Runs tessel-import --timings; answers the wall seconds and each stage's seconds.
+    preexec_fn runs in the child before the program starts."""
     start = time.perf_counter()
-    finished = subprocess.run(command, capture_output=True, text=True, check=True)
+    finished = subprocess.run(command, capture_output=True, text=True, check=True,
+                              preexec_fn=preexec_fn)
     elapsed = time.perf_counter() - start
     line = finished.stderr.strip().splitlines()[-1]
     return elapsed, {stage: float(seconds) for stage, seconds in

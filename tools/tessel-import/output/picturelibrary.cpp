@@ -21,8 +21,8 @@ Loaded load()
     Loaded loaded;
     const char *name = TESSEL_PICTURE_LIBRARY;
 #ifdef Q_OS_WIN
-    const HMODULE module = LoadLibraryW(reinterpret_cast<const wchar_t *>(
-        QString::fromUtf8(name).utf16()));
+    const HMODULE module =
+        LoadLibraryW(reinterpret_cast<const wchar_t *>(QString::fromUtf8(name).utf16()));
     const auto symbol = [module](const char *entry) {
         return reinterpret_cast<void *>(GetProcAddress(module, entry));
     };
@@ -40,8 +40,8 @@ Loaded load()
     }
     loaded.library.makeApplication = reinterpret_cast<decltype(PictureLibrary::makeApplication)>(
         symbol("tesselMakePictureApplication"));
-    loaded.library.writeQuickLook = reinterpret_cast<decltype(PictureLibrary::writeQuickLook)>(
-        symbol("tesselWriteQuickLook"));
+    loaded.library.writeQuickLook =
+        reinterpret_cast<decltype(PictureLibrary::writeQuickLook)>(symbol("tesselWriteQuickLook"));
     if (loaded.library.makeApplication == nullptr || loaded.library.writeQuickLook == nullptr)
         loaded.error = QStringLiteral("the picture library %1 lacks its entry points")
                            .arg(QString::fromUtf8(name));
