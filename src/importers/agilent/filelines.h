@@ -87,8 +87,11 @@ private:
     // The offsets of the lines: 32 bits suffice (a QByteArray holds less than 2 GiB) and halve
     // the offsets of a file of empty lines, which needs one per byte. A content scanned in two
     // halves keeps the second half's offsets apart, rather than hold both while joining them.
-    LineOffsets starts;
-    LineOffsets laterStarts;
+    // Each half's thread counts its offsets at every line feed: the two lists sit on cache lines
+    // of their own, or the two cores would pass one line back and forth (the scan of an export
+    // with 5 channels took 46 ms instead of 29).
+    alignas(64) LineOffsets starts;
+    alignas(64) LineOffsets laterStarts;
 };
 
 // The number of data lines as the export's row-count rule has it: the lines that end in a line
