@@ -78,18 +78,33 @@ private slots:
         QVERIFY(oneRow.addTo(store));
     }
 
+    void dataStoreKeepsIndependentCopies_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("three rows") << 3;
+        QTest::newRow("a copy large enough for two threads") << 400000;
+    }
+
+    // Every value of every column arrives in the store's own copy, whichever thread copied it.
     void dataStoreKeepsIndependentCopies()
     {
+        QFETCH(int, rows);
+        const Column counting = arma::regspace<Column>(0, rows - 1);
         DataManager store;
         auto input = std::make_unique<StoreInput>();
-        input->li[1] = 42.5;
+        input->rowCount = rows;
+        input->li = counting;
+        input->na = -counting;
+        input->time = 0.5 * counting;
         QVERIFY(input->addTo(store));
         input->li[1] = -1;
         input.reset(); // the importer frees its columns after the call
         const auto kept = store.rawInputFor(QStringLiteral("/data/run.csv"));
         QVERIFY(kept);
-        QCOMPARE(kept->channels.value(QStringLiteral("Li7"))[1], 42.5);
-        QCOMPARE(kept->rowCount, 3);
+        QCOMPARE(kept->rowCount, rows);
+        QVERIFY(arma::all(kept->channels.value(QStringLiteral("Li7")) == counting));
+        QVERIFY(arma::all(kept->channels.value(QStringLiteral("Na23")) == -counting));
+        QVERIFY(arma::all(kept->time == 0.5 * counting));
     }
 
     void convertTimeStamp_data()
