@@ -345,6 +345,7 @@ private slots:
         addColumns<QByteArray, double, double, bool>("lineEnd", "nulAt", "nonAsciiAt", "longFirst");
         QTest::newRow("CR LF") << QByteArray("\r\n") << -1.0 << -1.0 << false;
         QTest::newRow("CR only") << QByteArray("\r") << -1.0 << -1.0 << false;
+        QTest::newRow("LF, a NUL as the first byte") << QByteArray("\n") << 0.0 << -1.0 << false;
         QTest::newRow("LF, a NUL in the first half") << QByteArray("\n") << 0.3 << -1.0 << false;
         QTest::newRow("LF, a NUL in the second half") << QByteArray("\n") << 0.7 << -1.0 << false;
         QTest::newRow("CR LF, not ASCII in the second half")
