@@ -188,14 +188,19 @@ def compare_batches(args, folder):
         print(f"  {name:<34}{seconds:>9.3f}{total / 1e6 / seconds:>9.1f}{peak / 1e6:>17.1f}")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tool", required=True, help="the tessel-import executable")
+def add_export_arguments(parser, rounds, batch_files):
+    """The options every comparison shares: the generator, the exports it writes, the rounds."""
     parser.add_argument("--generator", required=True, help="the generate-export executable")
     parser.add_argument("--megabytes", type=float, default=100.0)
     parser.add_argument("--channels", type=int, nargs="+", default=[5, 40, 200])
-    parser.add_argument("--rounds", type=int, default=7)
-    parser.add_argument("--batch-files", type=int, default=500)
+    parser.add_argument("--rounds", type=int, default=rounds)
+    parser.add_argument("--batch-files", type=int, default=batch_files)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tool", required=True, help="the tessel-import executable")
+    add_export_arguments(parser, rounds=7, batch_files=500)
     parser.add_argument("--skip-numpy", action="store_true")
     parser.add_argument("--floor", help="the floor executable (bench/floor.cpp)")
     args = parser.parse_args()

@@ -11,7 +11,7 @@ import sys
 import tempfile
 import time
 
-from compare import generate, medians, print_rows, rows_for
+from compare import add_export_arguments, generate, medians, print_rows, rows_for
 
 READ = r"""
 import resource, sys, time
@@ -80,11 +80,7 @@ def compare_batch(args, folder, environment):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--reader-library", required=True, help="libtessel_reader of a build")
-    parser.add_argument("--generator", required=True, help="the generate-export executable")
-    parser.add_argument("--megabytes", type=float, default=100.0)
-    parser.add_argument("--channels", type=int, nargs="+", default=[5, 40, 200])
-    parser.add_argument("--rounds", type=int, default=5)
-    parser.add_argument("--batch-files", type=int, default=300)
+    add_export_arguments(parser, rounds=5, batch_files=300)
     args = parser.parse_args()
     here = os.path.dirname(os.path.abspath(__file__))
     environment = dict(os.environ, TESSEL_READER_LIBRARY=args.reader_library,

@@ -18,7 +18,8 @@ import subprocess
 import tempfile
 import time
 
-from compare import generate, generate_batch, rows_for, stage_medians, timed_stages
+from compare import (add_export_arguments, generate, generate_batch, rows_for, stage_medians,
+                     timed_stages)
 
 ZONE = "Europe/Berlin"
 PR_SET_THP_DISABLE = 41
@@ -124,11 +125,7 @@ def main():
     parser.add_argument("--tool", required=True, help="the Linux tessel-import")
     parser.add_argument("--windows-tool", required=True, help="the cross-built tessel-import.exe")
     parser.add_argument("--wine", required=True, help="Wine's loader")
-    parser.add_argument("--generator", required=True, help="the generate-export executable")
-    parser.add_argument("--megabytes", type=float, default=100.0)
-    parser.add_argument("--channels", type=int, nargs="+", default=[5, 40, 200])
-    parser.add_argument("--rounds", type=int, default=5)
-    parser.add_argument("--batch-files", type=int, default=200)
+    add_export_arguments(parser, rounds=5, batch_files=200)
     args = parser.parse_args()
 
     contenders = Contenders(args)

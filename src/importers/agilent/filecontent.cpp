@@ -17,7 +17,7 @@
 #include <windows.h>
 #endif
 
-FileContent::FileContent(LargeBuffer content) : buffer(std::move(content)), bytes(buffer.data()) {}
+FileContent::FileContent(LargeBuffer content) : buffer(std::move(content)) {}
 
 FileContent::~FileContent()
 {
@@ -43,11 +43,19 @@ FileContent &FileContent::operator=(FileContent &&other) noexcept
 void FileContent::swap(FileContent &other) noexcept
 {
     std::swap(buffer, other.buffer);
-    std::swap(bytes, other.bytes);
 #ifdef Q_OS_WIN
     std::swap(view, other.view);
     std::swap(viewHandle, other.viewHandle);
 #endif
+}
+
+const char *FileContent::data() const
+{
+#ifdef Q_OS_WIN
+    if (view != nullptr)
+        return static_cast<const char *>(view);
+#endif
+    return buffer.data();
 }
 
 bool FileContent::isMapped() const
@@ -90,7 +98,6 @@ FileContent FileContent::mapped(QFile &file, qint64 size)
     }
     if (content.view == nullptr)
         return FileContent();
-    content.bytes = static_cast<const char *>(content.view);
     return content;
 }
 #endif

@@ -20,7 +20,7 @@ public:
     FileContent(const FileContent &) = delete;
     FileContent &operator=(const FileContent &) = delete;
 
-    const char *data() const { return bytes; }
+    const char *data() const;
     // Whether the bytes are a view of the file rather than a copy.
     bool isMapped() const;
 
@@ -32,7 +32,6 @@ private:
     void swap(FileContent &other) noexcept;
 
     LargeBuffer buffer;
-    const char *bytes = nullptr;
 #ifdef Q_OS_WIN
     void *view = nullptr;       // the mapped view, unmapped with the content
     void *viewHandle = nullptr; // the handle that keeps other programs from writing the file
