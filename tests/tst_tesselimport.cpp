@@ -395,10 +395,20 @@ Batch $ (log $/Method/BatchLog.xml, 4 acquisitions):
                 }
             const QString target = work.filePath(QStringLiteral("exported/%1.csv").arg(rows));
             QString error;
-            QVERIFY2(exportCsv(input, target, &error), qPrintable(error));
+            StageClock clock;
+            QVERIFY2(exportCsv(input, target, clock, &error), qPrintable(error));
             QCOMPARE(readFile(target), expected + '\n');
+            // Each step once, its rounds summed (100,000 rows take two rounds of blocks).
+            QStringList steps;
+            for (const StageTime &step : clock.times())
+                steps << step.stage;
+            const QStringList expectedSteps =
+                rows ? QStringList{"export opening", "export formatting", "export writing",
+                                   "export saving"}
+                     : QStringList{"export opening", "export saving"};
+            QCOMPARE(steps, expectedSteps);
             input.channelNames.append("Lost");
-            QVERIFY(!exportCsv(input, work.filePath("refused/a.csv"), &error));
+            QVERIFY(!exportCsv(input, work.filePath("refused/a.csv"), clock, &error));
             QCOMPARE(error, QStringLiteral("the stored data lack the channel Lost"));
             QVERIFY(!QFileInfo::exists(work.filePath("refused")));
         }

@@ -94,14 +94,23 @@ struct StageTime
 };
 
 // Times the stages of an import one after the other: each lap ends a stage and starts the next.
+// A stage lapped again adds to its time, so that steps that take turns (formatting a block, then
+// writing it) are each timed in all.
 class StageClock
 {
 public:
     StageClock() { timer.start(); }
     void lap(const QString &stage)
     {
-        laps.append({stage, double(timer.nsecsElapsed()) / 1e9});
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
         timer.restart();
+        for (StageTime &earlier : laps) {
+            if (earlier.stage == stage) {
+                earlier.seconds += seconds;
+                return;
+            }
+        }
+        laps.append({stage, seconds});
     }
     const QVector<StageTime> &times() const { return laps; }
 

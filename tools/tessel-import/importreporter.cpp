@@ -27,10 +27,8 @@ void ImportReporter::report(const ImportResult &imported)
 {
     ImportResult result = imported;
     StageClock clock;
-    if (result.ok && !exportFolder.isEmpty()) {
-        result.outputs.append(exportTable(result));
-        clock.lap(QStringLiteral("export"));
-    }
+    if (result.ok && !exportFolder.isEmpty())
+        result.outputs.append(exportTable(result, clock));
     if (result.ok && plots) {
         result.outputs.append(drawPicture(result));
         clock.lap(QStringLiteral("picture"));
@@ -75,12 +73,12 @@ void ImportReporter::printFailures(const ImportResult &result) const
             QStringLiteral("%1: %2").arg(result.file, result.report.dayMonthCheck->message));
 }
 
-FileOutput ImportReporter::exportTable(const ImportResult &result) const
+FileOutput ImportReporter::exportTable(const ImportResult &result, StageClock &clock) const
 {
     FileOutput table{QStringLiteral("table"),
                      mirroredPath(exportFolder, inputsFolder, result.file, QStringLiteral(".csv")),
                      QString()};
-    exportCsv(*result.stored, table.path, &table.error);
+    exportCsv(*result.stored, table.path, clock, &table.error);
     return table;
 }
 

@@ -33,7 +33,7 @@ public:
     int finish();
 
 private:
-    FileOutput exportTable(const ImportResult &result) const;
+    FileOutput exportTable(const ImportResult &result, StageClock &clock) const;
     FileOutput drawPicture(const ImportResult &result);
     void printFailures(const ImportResult &result) const;
 

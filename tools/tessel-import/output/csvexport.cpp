@@ -1,6 +1,7 @@
 #include "output/csvexport.h"
 
 #include "datamanager.h"
+#include "importreport.h"
 #include "report/numbertext.h"
 
 #include <QDir>
@@ -73,7 +74,7 @@ public:
 
 } // namespace
 
-bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
+bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clock, QString *error)
 {
     std::vector<const Column *> columns;
     for (const QString &name : input.channelNames) {
@@ -98,6 +99,7 @@ bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
     }
     const std::string header = headerLine(input.channelNames);
     file.write(header.data(), qint64(header.size()));
+    clock.lap(QStringLiteral("export opening"));
     const RowFormatter formatter(input.time, columns);
     const arma::uword rows = input.rowCount > 0 ? arma::uword(input.rowCount - 1) : 0;
     // Each round formats one block of rows per thread, then writes the blocks in order.
@@ -119,10 +121,15 @@ bool exportCsv(const RawInput &input, const QString &targetPath, QString *error)
         format(0);
         if (helper.joinable())
             helper.join();
+        clock.lap(QStringLiteral("export formatting"));
         for (int t = 0; t < threads; ++t)
             file.write(blocks[size_t(t)].get(), qint64(lengths[size_t(t)]));
+        clock.lap(QStringLiteral("export writing"));
     }
-    if (file.commit())
+    // The commit flushes the file to the disk and then puts it in place of any earlier one.
+    const bool saved = file.commit();
+    clock.lap(QStringLiteral("export saving"));
+    if (saved)
         return true;
     *error = QStringLiteral("cannot write %1: %2").arg(targetPath, file.errorString());
     return false;
