@@ -147,21 +147,33 @@ void storeWord(char *out, std::uint64_t text)
     std::memcpy(out, &text, sizeof text);
 }
 
-// Writes mantissa / 10^decimals when the mantissa, 0 < mantissa < 10^8, has more digits than
+const std::uint64_t asciiZeros = 0x3030303030303030ull;
+
+// Writes mantissa / 10^decimals when the mantissa, 0 < mantissa < 10^16, has more digits than
 // decimals > 0: the usual reading, digits on both sides of the point, written a word at a time
-// (up to 16 bytes are stored). False when there are too few digits.
+// (up to 24 bytes are stored). False when there are too few digits.
 bool writePointed(char *&out, std::uint64_t mantissa, int decimals)
 {
-    const std::uint64_t digits = eightDigits(mantissa);
-    const int leadingZeros = int(qCountTrailingZeroBits(digits)) / 8;
-    const int count = 8 - leadingZeros;
+    const std::uint64_t high = mantissa / 100000000;
+    const std::uint64_t leading = eightDigits(high != 0 ? high : mantissa);
+    const int leadingZeros = int(qCountTrailingZeroBits(leading)) / 8;
+    // The digits, from the first that is not zero: a word, and a whole second word when the
+    // mantissa has more than eight digits.
+    char text[24] = {};
+    storeWord(text, (leading + asciiZeros) >> (8 * leadingZeros));
+    int count = 8 - leadingZeros;
+    if (high != 0) {
+        storeWord(text + count, eightDigits(mantissa % 100000000) + asciiZeros);
+        count += 8;
+    }
     if (count <= decimals)
         return false;
-    const std::uint64_t text = (digits + 0x3030303030303030ull) >> (8 * leadingZeros);
     const int whole = count - decimals;
-    const std::uint64_t wholeDigits = text & ((std::uint64_t(1) << (8 * whole)) - 1);
-    storeWord(out, wholeDigits | (std::uint64_t('.') << (8 * whole)));
-    storeWord(out + whole + 1, text >> (8 * whole));
+    std::memcpy(out, text, 16);
+    out[whole] = '.';
+    std::memcpy(out + whole + 1, text + whole, 8);
+    if (decimals > 8) // then whole < 8
+        std::memcpy(out + whole + 9, text + whole + 8, 8);
     out += count + 1;
     return true;
 }
@@ -178,7 +190,7 @@ bool writeShortDecimal(char *&out, double value, int &decimals)
         return false;
     if (value < 0)
         *out++ = '-';
-    if (k > 0 && mantissa < 100000000 && writePointed(out, mantissa, k))
+    if (k > 0 && writePointed(out, mantissa, k))
         return true;
     char text[24];
     char *end = text + sizeof text;
