@@ -149,27 +149,42 @@ void storeWord(char *out, std::uint64_t text)
 
 const std::uint64_t asciiZeros = 0x3030303030303030ull;
 
-// Writes mantissa / 10^decimals when the mantissa, 0 < mantissa < 10^16, has more digits than
-// decimals > 0: the usual reading, digits on both sides of the point, written a word at a time
-// (up to 24 bytes are stored). False when there are too few digits.
-bool writePointed(char *&out, std::uint64_t mantissa, int decimals)
+// The decimal digits of 0 < mantissa < 10^16 from the first that is not zero, written a word at
+// a time to text, which has room for 24 bytes; answers their count. The bytes after them are
+// zeros up to the 24th.
+int writeDigits(char *text, std::uint64_t mantissa)
 {
     const std::uint64_t high = mantissa / 100000000;
     const std::uint64_t leading = eightDigits(high != 0 ? high : mantissa);
     const int leadingZeros = int(qCountTrailingZeroBits(leading)) / 8;
-    // The digits, from the first that is not zero: a word, and a whole second word when the
-    // mantissa has more than eight digits.
-    char text[24] = {};
+    std::memset(text, 0, 24);
     storeWord(text, (leading + asciiZeros) >> (8 * leadingZeros));
     int count = 8 - leadingZeros;
     if (high != 0) {
         storeWord(text + count, eightDigits(mantissa % 100000000) + asciiZeros);
         count += 8;
     }
+    return count;
+}
+
+// Writes mantissa / 10^decimals when the mantissa, 0 < mantissa < 10^16, has more digits than
+// decimals >= 0, and a whole mantissa (decimals 0) does not end in a zero, which would make the
+// scientific text the shorter one: digits on both sides of the point, or a whole number (up to
+// 24 bytes are stored). False otherwise.
+bool writePointed(char *&out, std::uint64_t mantissa, int decimals)
+{
+    if (decimals == 0 && mantissa % 10 == 0)
+        return false;
+    char text[24];
+    const int count = writeDigits(text, mantissa);
     if (count <= decimals)
         return false;
-    const int whole = count - decimals;
     std::memcpy(out, text, 16);
+    if (decimals == 0) {
+        out += count;
+        return true;
+    }
+    const int whole = count - decimals;
     out[whole] = '.';
     std::memcpy(out + whole + 1, text + whole, 8);
     if (decimals > 8) // then whole < 8
@@ -190,7 +205,7 @@ bool writeShortDecimal(char *&out, double value, int &decimals)
         return false;
     if (value < 0)
         *out++ = '-';
-    if (k > 0 && writePointed(out, mantissa, k))
+    if (writePointed(out, mantissa, k))
         return true;
     char text[24];
     char *end = text + sizeof text;
