@@ -9,9 +9,14 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -72,6 +77,67 @@ public:
     const arma::uword blockRows;
 };
 
+// Runs work(round) on a thread of its own for round 0, 1, ... as each is asked for; the thread
+// starts once. An export of 100 MB takes about 55 rounds, and under Windows starting a thread
+// for each took a millisecond, and the new thread another two to begin: half of each round.
+class RoundHelper
+{
+public:
+    // Throws std::system_error when the thread cannot be started.
+    explicit RoundHelper(std::function<void(size_t)> work)
+        : work(std::move(work)), thread([this] { run(); })
+    {}
+    ~RoundHelper()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+    void start(size_t round)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            asked = round + 1;
+        }
+        changed.notify_all();
+    }
+    void wait(size_t round)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return done > round; });
+    }
+
+private:
+    void run()
+    {
+        for (size_t round = 0;; ++round) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [&] { return stopping || asked > round; });
+                if (asked <= round)
+                    return;
+            }
+            work(round);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                done = round + 1;
+            }
+            changed.notify_all();
+        }
+    }
+
+    const std::function<void(size_t)> work;
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t asked = 0;
+    size_t done = 0;
+    bool stopping = false;
+    std::thread thread; // last: it starts once the members it reads exist
+};
+
 } // namespace
 
 bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clock, QString *error)
@@ -103,27 +169,39 @@ bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clo
     const RowFormatter formatter(input.time, columns);
     const arma::uword rows = input.rowCount > 0 ? arma::uword(input.rowCount - 1) : 0;
     // Each round formats one block of rows per thread, then writes the blocks in order.
-    const int threads =
-        std::thread::hardware_concurrency() > 1 && rows >= 2 * formatter.blockRows ? 2 : 1;
-    std::vector<std::unique_ptr<char[]>> blocks;
-    for (int t = 0; t < threads; ++t)
-        blocks.push_back(std::make_unique<char[]>(formatter.blockRows * formatter.rowBytes));
-    std::vector<size_t> lengths(static_cast<size_t>(threads));
-    for (arma::uword first = 0; first < rows; first += threads * formatter.blockRows) {
-        const auto format = [&](int t) {
-            const arma::uword begin = std::min(rows, first + t * formatter.blockRows);
-            const arma::uword end = std::min(rows, begin + formatter.blockRows);
-            lengths[size_t(t)] = formatter.format(begin, end, blocks[size_t(t)].get());
-        };
-        std::thread helper;
-        if (threads > 1)
-            helper = std::thread(format, 1);
-        format(0);
-        if (helper.joinable())
-            helper.join();
+    const bool twoThreads =
+        std::thread::hardware_concurrency() > 1 && rows >= 2 * formatter.blockRows;
+    const arma::uword roundRows = (twoThreads ? 2 : 1) * formatter.blockRows;
+    const size_t blockBytes = formatter.blockRows * formatter.rowBytes;
+    const auto formatBlock = [&](size_t round, int t, char *out) {
+        const arma::uword begin = std::min(rows, round * roundRows + t * formatter.blockRows);
+        return formatter.format(begin, std::min(rows, begin + formatter.blockRows), out);
+    };
+    const auto block = std::make_unique<char[]>(blockBytes);
+    std::unique_ptr<char[]> helperBlock;
+    size_t helperLength = 0;
+    std::optional<RoundHelper> helper;
+    if (twoThreads) {
+        helperBlock = std::make_unique<char[]>(blockBytes);
+        try {
+            helper.emplace(
+                [&](size_t round) { helperLength = formatBlock(round, 1, helperBlock.get()); });
+        } catch (const std::system_error &) {
+            // formatted on this thread alone, two blocks a round
+        }
+    }
+    for (size_t round = 0; round * roundRows < rows; ++round) {
+        if (helper)
+            helper->start(round);
+        else if (helperBlock)
+            helperLength = formatBlock(round, 1, helperBlock.get());
+        const size_t length = formatBlock(round, 0, block.get());
+        if (helper)
+            helper->wait(round);
         clock.lap(QStringLiteral("export formatting"));
-        for (int t = 0; t < threads; ++t)
-            file.write(blocks[size_t(t)].get(), qint64(lengths[size_t(t)]));
+        file.write(block.get(), qint64(length));
+        if (helperBlock)
+            file.write(helperBlock.get(), qint64(helperLength));
         clock.lap(QStringLiteral("export writing"));
     }
     // The commit flushes the file to the disk and then puts it in place of any earlier one.
