@@ -7,6 +7,8 @@ One run, the two alternating round by round, medians printed:
     round) is taken off the Windows time. The Linux build runs a second time without huge pages
     (PR_SET_THP_DISABLE), the only pages a Windows program gets without the large-page
     privilege: what Wine adds beyond that is the emulator's;
+  - the 40-channel export imported and written out again (--export), on both systems, with the
+    export's steps;
   - a batch of generated exports (default 200) with --json, --jobs 1 and --jobs 2.
 Every run reads in one named zone (--timezone), as a lab's runs do.
 """
@@ -63,14 +65,15 @@ class Contenders:
         return time.perf_counter() - start
 
 
-def alternate(args, contenders, path, systems):
-    """Rounds of the systems one after the other; each one's wall and stage medians."""
+def alternate(args, contenders, path, systems, options=None):
+    """Rounds of the systems one after the other; each one's wall and stage medians. options
+    gives each system's options, --json when none."""
     walls = {system: [] for system in systems}
     stages = {system: [] for system in systems}
     for _ in range(args.rounds):
         start = contenders.wine_start()
         for system in systems:
-            wall, times = contenders.run(system, ["--json"], path)
+            wall, times = contenders.run(system, (options or {}).get(system, ["--json"]), path)
             walls[system].append(wall - (start if system == "Windows" else 0.0))
             stages[system].append(times)
     return ({system: statistics.median(walls[system]) for system in systems},
@@ -89,17 +92,35 @@ def compare_file(args, contenders, folder, channels):
     walls, stages = alternate(args, contenders, path, ("Windows", "Linux"))
     small_walls, small_stages = alternate(args, contenders, path,
                                           ("Windows", "Linux, small pages"))
-    os.remove(path)
     walls["Linux, small pages"] = small_walls["Linux, small pages"]
     stages["Linux, small pages"] = small_stages["Linux, small pages"]
     linux, small, windows = (walls[system] for system in SYSTEMS)
     print(f"{rows} rows x {channels} channels: Linux {linux:.3f} s, Windows under Wine "
           f"{windows:.3f} s (its start taken off), {windows / linux:.2f}x; Linux on small pages "
           f"{small:.3f} s, the Wine run beside it {small_walls['Windows']:.3f} s")
-    print(f"  {'stage (ms)':<40}" + "".join(f"{system:>20}" for system in SYSTEMS))
+    print_stages(stages, SYSTEMS)
+    if channels == 40:
+        compare_export(args, contenders, folder, path)
+    os.remove(path)
+
+
+def compare_export(args, contenders, folder, path):
+    """The import written out again as CSV, each system into a folder of its own."""
+    targets = {"Linux": os.path.join(folder, "exported"),
+               "Windows": windows_path(os.path.join(folder, "exported-windows"))}
+    walls, stages = alternate(
+        args, contenders, path, ("Windows", "Linux"),
+        {system: ["--json", "--export", target, "--overwrite"] for system, target in targets.items()})
+    print(f"  --export: Linux {walls['Linux']:.3f} s, Windows under Wine {walls['Windows']:.3f} s "
+          f"(its start taken off), {walls['Windows'] / walls['Linux']:.2f}x")
+    print_stages(stages, ("Linux", "Windows"))
+
+
+def print_stages(stages, systems):
+    print(f"  {'stage (ms)':<40}" + "".join(f"{system:>20}" for system in systems))
     for stage in stages["Linux"]:
         print(f"  {stage:<40}" +
-              "".join(f"{stages[system][stage] * 1e3:>20.1f}" for system in SYSTEMS))
+              "".join(f"{stages[system][stage] * 1e3:>20.1f}" for system in systems))
 
 
 def compare_batch(args, contenders, folder):
