@@ -2,6 +2,7 @@
 
 #include "datamanager.h"
 #include "importreport.h"
+#include "largebuffer.h"
 #include "report/numbertext.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -152,6 +152,24 @@ bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clo
         columns.push_back(&column.value());
     }
 
+    const RowFormatter formatter(input.time, columns);
+    const arma::uword rows = input.rowCount > 0 ? arma::uword(input.rowCount - 1) : 0;
+    // Each round formats one block of rows per thread, then writes the blocks in order. A block
+    // holds no more rows than the table has: a batch of small exports would otherwise take
+    // megabytes for each file. The blocks are large memory, which a batch's next export takes
+    // again (a fresh block's pages would each cost a fault), left unset: every byte written out
+    // is formatted first.
+    const size_t blockBytes =
+        size_t(std::min(formatter.blockRows, std::max<arma::uword>(rows, 1))) * formatter.rowBytes;
+    const LargeBuffer block(blockBytes);
+    LargeBuffer helperBlock;
+    if (std::thread::hardware_concurrency() > 1 && rows >= 2 * formatter.blockRows)
+        helperBlock = LargeBuffer(blockBytes); // with a thread of its own when one can be had
+    if (!block) {
+        *error = QStringLiteral("cannot write %1: not enough memory").arg(targetPath);
+        return false;
+    }
+
     const QString folder = QFileInfo(targetPath).path();
     if (!QDir().mkpath(folder)) {
         *error =
@@ -166,26 +184,17 @@ bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clo
     const std::string header = headerLine(input.channelNames);
     file.write(header.data(), qint64(header.size()));
     clock.lap(QStringLiteral("export opening"));
-    const RowFormatter formatter(input.time, columns);
-    const arma::uword rows = input.rowCount > 0 ? arma::uword(input.rowCount - 1) : 0;
-    // Each round formats one block of rows per thread, then writes the blocks in order.
-    const bool twoThreads =
-        std::thread::hardware_concurrency() > 1 && rows >= 2 * formatter.blockRows;
-    const arma::uword roundRows = (twoThreads ? 2 : 1) * formatter.blockRows;
-    const size_t blockBytes = formatter.blockRows * formatter.rowBytes;
+    const arma::uword roundRows = (helperBlock ? 2 : 1) * formatter.blockRows;
     const auto formatBlock = [&](size_t round, int t, char *out) {
         const arma::uword begin = std::min(rows, round * roundRows + t * formatter.blockRows);
         return formatter.format(begin, std::min(rows, begin + formatter.blockRows), out);
     };
-    const auto block = std::make_unique<char[]>(blockBytes);
-    std::unique_ptr<char[]> helperBlock;
     size_t helperLength = 0;
     std::optional<RoundHelper> helper;
-    if (twoThreads) {
-        helperBlock = std::make_unique<char[]>(blockBytes);
+    if (helperBlock) {
         try {
             helper.emplace(
-                [&](size_t round) { helperLength = formatBlock(round, 1, helperBlock.get()); });
+                [&](size_t round) { helperLength = formatBlock(round, 1, helperBlock.data()); });
         } catch (const std::system_error &) {
             // formatted on this thread alone, two blocks a round
         }
@@ -194,14 +203,14 @@ bool exportCsv(const RawInput &input, const QString &targetPath, StageClock &clo
         if (helper)
             helper->start(round);
         else if (helperBlock)
-            helperLength = formatBlock(round, 1, helperBlock.get());
-        const size_t length = formatBlock(round, 0, block.get());
+            helperLength = formatBlock(round, 1, helperBlock.data());
+        const size_t length = formatBlock(round, 0, block.data());
         if (helper)
             helper->wait(round);
         clock.lap(QStringLiteral("export formatting"));
-        file.write(block.get(), qint64(length));
+        file.write(block.data(), qint64(length));
         if (helperBlock)
-            file.write(helperBlock.get(), qint64(helperLength));
+            file.write(helperBlock.data(), qint64(helperLength));
         clock.lap(QStringLiteral("export writing"));
     }
     // The commit flushes the file to the disk and then puts it in place of any earlier one.

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-// An uninitialised buffer for the import's large data (the file's bytes, the columns), in the
-// same huge-page memory as the host's columns.
+// An uninitialised buffer for large data (an export's bytes, its columns, the blocks of a CSV
+// written out), in the large memory of the library or program that compiles it in.
 class LargeBuffer
 {
 public:
