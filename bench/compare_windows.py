@@ -9,7 +9,8 @@ One run, the two alternating round by round, medians printed:
     privilege: what Wine adds beyond that is the emulator's;
   - the 40-channel export imported and written out again (--export), on both systems, with the
     export's steps;
-  - a batch of generated exports (default 200) with --json, --jobs 1 and --jobs 2.
+  - a batch of generated exports (default 200) with --json, --jobs 1 and --jobs 2, and with
+    --jobs 1 written out again (--export).
 Every run reads in one named zone (--timezone), as a lab's runs do.
 """
 import argparse
@@ -127,17 +128,23 @@ def compare_batch(args, contenders, folder):
     batch = os.path.join(folder, "batch")
     total = generate_batch(args.generator, batch, args.batch_files)
     print(f"batch of {args.batch_files} exports, {total / 1e6:.1f} MB in all")
-    for jobs in ("1", "2"):
-        options = ["--json", "--jobs", jobs]
+    exported = {"Linux": os.path.join(folder, "batch-exported"),
+                "Windows": windows_path(os.path.join(folder, "batch-exported-windows"))}
+    for label, extra in (("--jobs 1", {}), ("--jobs 2", {}),
+                         ("--jobs 1 --export", {system: ["--export", target, "--overwrite"]
+                                                for system, target in exported.items()})):
+        options = {system: ["--json", *label.split()[:2], *extra.get(system, [])]
+                   for system in ("Linux", "Windows")}
         for system in ("Linux", "Windows"):
-            contenders.run_quietly(system, options, batch)
+            contenders.run_quietly(system, options[system], batch)
         walls = {"Linux": [], "Windows": []}
         for _ in range(args.rounds):
             start = contenders.wine_start()
-            walls["Windows"].append(contenders.run_quietly("Windows", options, batch) - start)
-            walls["Linux"].append(contenders.run_quietly("Linux", options, batch))
+            walls["Windows"].append(
+                contenders.run_quietly("Windows", options["Windows"], batch) - start)
+            walls["Linux"].append(contenders.run_quietly("Linux", options["Linux"], batch))
         linux, windows = statistics.median(walls["Linux"]), statistics.median(walls["Windows"])
-        print(f"  --jobs {jobs}: Linux {linux:.3f} s, Windows under Wine {windows:.3f} s "
+        print(f"  {label}: Linux {linux:.3f} s, Windows under Wine {windows:.3f} s "
               f"(its start taken off), {windows / linux:.2f}x")
 
 
