@@ -2,8 +2,8 @@
 # The sanitizer builds, with clang: the whole test suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, where CTest also replays every fuzz target's seeds and
 # regression inputs; each fuzz target fuzzing for a while (FUZZ_SECONDS, default 60); and the
-# concurrency stress test and the fast-path tests (tables read on several threads) under
-# ThreadSanitizer.
+# concurrency stress test, the fast-path tests (tables read on several threads) and the tool's
+# tests (batches imported and tables exported on several threads) under ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 asan_build=${ASAN_BUILD_DIR:-$root/build-asan}
@@ -44,9 +44,10 @@ for fuzzer in fuzz_text fuzz_xml_reader fuzz_import_csv fuzz_import_folder; do
   rm -rf "$corpus"
 done
 
-echo "== ThreadSanitizer: the concurrency stress test and the reading on several threads"
+echo "== ThreadSanitizer: the concurrency stress test, the reading on several threads, the tool"
 cmake -S "$root" -B "$tsan_build" "${flags[@]}" \
   "-DCMAKE_CXX_FLAGS=-fsanitize=thread -fno-omit-frame-pointer"
-cmake --build "$tsan_build" --parallel "$(nproc)" --target tst_concurrency tst_fastpaths
+cmake --build "$tsan_build" --parallel "$(nproc)" --target tst_concurrency tst_fastpaths \
+  tst_tesselimport
 (cd "$tsan_build" && ctest --output-on-failure --repeat until-fail:5 -R '^tst_concurrency@')
-(cd "$tsan_build" && ctest --output-on-failure -R '^tst_fastpaths@')
+(cd "$tsan_build" && ctest --output-on-failure -R '^tst_fastpaths@|^tst_tesselimport@Europe')

@@ -371,7 +371,7 @@ Batch $ (log $/Method/BatchLog.xml, 4 acquisitions):
     // The header, then each row's numbers as std::to_chars writes them; LF; no terminating row.
     void exportTable()
     {
-        for (const QPoint shape : {QPoint(0, 0), QPoint(40, 3), QPoint(100000, 2)}) {
+        for (const QPoint shape : {QPoint(0, 0), QPoint(40, 3), QPoint(300000, 2)}) {
             const int rows = shape.x(), channels = shape.y();
             QRandomGenerator random(uint(rows * 31 + channels));
             QVector<Column> values(channels + 1, Column(rows + 1)); // the time, then the channels
@@ -398,7 +398,8 @@ Batch $ (log $/Method/BatchLog.xml, 4 acquisitions):
             StageClock clock;
             QVERIFY2(exportCsv(input, target, clock, &error), qPrintable(error));
             QCOMPARE(readFile(target), expected + '\n');
-            // Each step once, its rounds summed (100,000 rows take two rounds of blocks).
+            // Each step once, its rounds summed (300,000 rows take four rounds of blocks, each
+            // block of a round formatted on a thread of its own).
             QStringList steps;
             for (const StageTime &step : clock.times())
                 steps << step.stage;
@@ -411,6 +412,11 @@ Batch $ (log $/Method/BatchLog.xml, 4 acquisitions):
             QVERIFY(!exportCsv(input, work.filePath("refused/a.csv"), clock, &error));
             QCOMPARE(error, QStringLiteral("the stored data lack the channel Lost"));
             QVERIFY(!QFileInfo::exists(work.filePath("refused")));
+            input.channelNames.removeLast();
+            const QString underFile = target + QStringLiteral("/a.csv"); // a folder where a file is
+            QVERIFY(!exportCsv(input, underFile, clock, &error));
+            QCOMPARE(error, QStringLiteral("cannot write %1: cannot create the folder %2")
+                                .arg(underFile, target));
         }
     }
 

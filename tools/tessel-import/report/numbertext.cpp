@@ -44,31 +44,20 @@ int decimalLength(int n)
     return n >= 100 ? 3 : 2; // exponents take at least two digits
 }
 
-// Writes the digits (no trailing zeros) times 10^exponent as to_chars's plain format does.
+// Writes the digits (no trailing zeros) times 10^exponent as to_chars's plain format does, for a
+// whole number (exponent >= 0) or one below 1 (count <= -exponent); a number with digits on both
+// sides of the point is writePointed's.
 char *writeDecimal(char *out, const char *digits, int count, int exponent)
 {
     const int scientificExponent = count - 1 + exponent;
     const int scientificLength =
         count + (count > 1) + 2 + decimalLength(std::abs(scientificExponent));
-    int fixedLength;
-    if (exponent >= 0)
-        fixedLength = count + exponent;
-    else if (scientificExponent >= 0)
-        fixedLength = count + 1;
-    else
-        fixedLength = 2 - exponent;
+    const int fixedLength = exponent >= 0 ? count + exponent : 2 - exponent;
     if (fixedLength <= scientificLength) {
         if (exponent >= 0) {
             std::memcpy(out, digits, size_t(count));
             std::memset(out + count, '0', size_t(exponent));
             return out + count + exponent;
-        }
-        if (scientificExponent >= 0) {
-            const int integerDigits = count + exponent;
-            std::memcpy(out, digits, size_t(integerDigits));
-            out[integerDigits] = '.';
-            std::memcpy(out + integerDigits + 1, digits + integerDigits, size_t(-exponent));
-            return out + count + 1;
         }
         const int zeros = -exponent - count;
         std::memcpy(out, "0.", 2);
