@@ -48,6 +48,15 @@ void copyAll(const std::vector<std::pair<const double *, double *>> &copies, siz
     copyRange(0, copies.size());
 }
 
+// A copy of a list that shares no storage with it. A shared copy, iterated without a const,
+// detaches on another thread while the store appends to the list under its lock; Qt decides
+// whether the list is still shared by reading its count without ordering, which ThreadSanitizer
+// reports as a race with the append.
+template<typename T> QVector<T> unshared(const QVector<T> &list)
+{
+    return QVector<T>(list.cbegin(), list.cend());
+}
+
 // Copies the columns into one block of large memory: a copy is then one memcpy per column into
 // pages that come a huge page at a time, rather than a page fault every 4 KiB of every column.
 bool copyColumns(RawInput &input, const QHash<QString, Column *> &channels, const Column &time)
@@ -124,7 +133,7 @@ void DataManager::appendSampleToSampleList(const QSharedPointer<TesselSampleMeta
 QVector<QSharedPointer<const RawInput>> DataManager::rawInputs() const
 {
     const std::lock_guard<std::mutex> lock(mutex);
-    return inputs;
+    return unshared(inputs);
 }
 
 QSharedPointer<const RawInput> DataManager::rawInputFor(const QString &filePath) const
@@ -140,13 +149,13 @@ QSharedPointer<const RawInput> DataManager::rawInputFor(const QString &filePath)
 QVector<QSharedPointer<TesselImportedFile>> DataManager::files() const
 {
     const std::lock_guard<std::mutex> lock(mutex);
-    return fileList;
+    return unshared(fileList);
 }
 
 QVector<QSharedPointer<TesselSampleMetaData>> DataManager::samples() const
 {
     const std::lock_guard<std::mutex> lock(mutex);
-    return sampleList;
+    return unshared(sampleList);
 }
 
 void DataManager::setMemoryLimit(qint64 bytes)

@@ -3,8 +3,9 @@
 #include "timezonenames.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QSettings>
+
+#include <mutex>
 
 namespace {
 
@@ -29,13 +30,15 @@ LabelField labelFieldOf(const QString &text)
 }
 
 // A named zone, looked up once for all imports: under Windows each lookup reads the registry
-// (0.5 ms an import under Wine). Copies share one zone's rules, which Qt only reads.
+// (0.5 ms an import under Wine). Copies share one zone's rules, which Qt only reads. The lock is
+// the standard library's, which ThreadSanitizer follows into the system's; a contended QMutex
+// waits inside Qt, which it cannot see.
 QTimeZone zoneNamed(const QByteArray &id)
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     // Never destroyed, so that no import finishing at exit outlives it.
     static auto *const zones = new QHash<QByteArray, QTimeZone>;
-    const QMutexLocker lock(&mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
     auto zone = zones->find(id);
     if (zone == zones->end())
         zone = zones->insert(id, timeZoneNamed(id));

@@ -1,10 +1,10 @@
 #include "input/batchimport.h"
 
 #include <QFileInfo>
-#include <QMutex>
 #include <QThreadPool>
-#include <QWaitCondition>
 
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -44,7 +44,8 @@ void importOneByOne(const ImporterPlugins &plugins, const QVector<InputEntry> &e
 
 // Results of imports running on a thread pool, taken in input order. Only a window of files
 // ahead of the one being reported is in flight, so a long batch holds a bounded number of
-// imported tables in memory.
+// imported tables in memory. The lock and the wait are the standard library's, which
+// ThreadSanitizer follows; a QWaitCondition waits inside Qt, where it cannot see.
 class ConcurrentImports
 {
 public:
@@ -66,9 +67,8 @@ public:
 
     ImportResult take(int index)
     {
-        QMutexLocker lock(&mutex);
-        while (!results[index])
-            resultArrived.wait(&mutex);
+        std::unique_lock<std::mutex> lock(mutex);
+        resultArrived.wait(lock, [&] { return results[index].has_value(); });
         ImportResult result = std::move(*results[index]);
         results[index].reset();
         return result;
@@ -77,12 +77,12 @@ public:
 private:
     void finish(int index, ImportResult result)
     {
-        QMutexLocker lock(&mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         results[index] = std::move(result);
         ++finished;
         bar->show(double(finished) / entries.size(),
                   QStringLiteral("%1 of %2 files").arg(finished).arg(entries.size()));
-        resultArrived.wakeAll();
+        resultArrived.notify_all();
     }
 
     const ImporterPlugins &plugins;
@@ -91,8 +91,8 @@ private:
     QVector<std::optional<ImportResult>> results;
     ImportProgress *bar;
     int finished = 0;
-    QMutex mutex;
-    QWaitCondition resultArrived;
+    std::mutex mutex;
+    std::condition_variable resultArrived;
     QThreadPool pool;
 };
 
