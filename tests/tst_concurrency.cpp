@@ -1,6 +1,7 @@
 // The data store and the log used from several threads at once, as a batch host does: every
 // import on its own thread with its own importer, files forgotten meanwhile, nothing lost, nothing
-// mixed up.
+// mixed up. The imports start together as the process's first reading of dates, so that each
+// acquisition folder's time is read while the others' are.
 #include "agilentimporter.h"
 #include "importtesting.h"
 
@@ -21,6 +22,10 @@ private slots:
         for (int f = 0; f < files; ++f) {
             Acquisition acquisition;
             acquisition.name = QStringLiteral("run%1").arg(f);
+            acquisition.layout = Layout::InFolder;
+            acquisition.firstLine = "D:\\DATA\\demo.b\\run" + QByteArray::number(f) + ".d";
+            acquisition.setField("Data File", acquisition.firstLine);
+            acquisition.setField("Sample Name", "sample " + QByteArray::number(f));
             acquisition.unitLine = "Intensity Vs Time,Counts"; // a warning from each import
             acquisition.rows.clear();
             for (int r = 0; r < 400; ++r)
@@ -30,18 +35,30 @@ private slots:
         }
         std::atomic<int> heard{0};
         const int listener = TsLog().addListener([&](const LogEntry &) { ++heard; });
+        QVector<QString> labels(files);
+        QVector<QDateTime> acquired(files);
+        std::atomic<bool> start{false};
         std::vector<std::thread> workers;
         for (int f = 0; f < files; ++f) {
-            workers.emplace_back([&paths, f] {
+            workers.emplace_back([&, f] {
                 AgilentImporter importer;
                 importer.fileName = paths.at(f);
+                while (!start)
+                    std::this_thread::yield();
                 importer.importData(true);
+                labels[f] = importer.sampleLabel;
+                acquired[f] = importer.acquisitionTime;
                 if (f % 2) // a batch host forgets each file it has reported on
                     Session()->data()->forgetFile(importer.fileName);
             });
         }
+        start = true;
         for (auto &worker : workers)
             worker.join();
+        for (int f = 0; f < files; ++f) {
+            QCOMPARE(labels.at(f), QStringLiteral("sample %1").arg(f));
+            QCOMPARE(acquired.at(f), QDateTime(QDate(2020, 11, 18), QTime(13, 24, 29), Qt::UTC));
+        }
         TsLog().removeListener(listener);
         const QDateTime when = QDateTime::currentDateTime();
         TsLog().debugWithOrigin("unheard", "here", when); // the listener is gone
@@ -62,7 +79,7 @@ private slots:
         for (const auto &file : Session()->data()->files())
             QCOMPARE(paths.indexOf(file->location.path()) % 2, 0);
         QCOMPARE(loggedWarnings().size(), files);
-        QCOMPARE(heard.load(), files);
+        QCOMPARE(heard.load(), 2 * files); // each import's warning and its folder's note
     }
 };
 

@@ -1,6 +1,7 @@
 #include "agilentimporter.h"
 
 #include "acquisitionfolder.h"
+#include "calendars.h"
 #include "channelplan.h"
 #include "datatable.h"
 #include "exportfile.h"
@@ -99,6 +100,8 @@ bool AgilentImporter::correctFormat()
 
 void AgilentImporter::importData(bool addToSession)
 {
+    // A host may import on several threads at once.
+    prepareCalendars();
     emit task(taskTitle);
     startClean();
     // Nothing may escape to the host: memory that cannot be had ends the import like any other

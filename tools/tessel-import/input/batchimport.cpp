@@ -1,5 +1,7 @@
 #include "input/batchimport.h"
 
+#include "calendars.h"
+
 #include <QFileInfo>
 #include <QThreadPool>
 
@@ -101,6 +103,9 @@ private:
 void importFiles(const ImporterPlugins &plugins, const QVector<InputEntry> &entries, int jobs,
                  const ImportOptions &options, ImportProgress *bar, const ResultHandler &report)
 {
+    // Before any import thread starts: the report writes times while imports run, and a library
+    // caller may run batches on several threads.
+    prepareCalendars();
     jobs = qMin(jobs, int(entries.size()));
     if (jobs <= 1) {
         importOneByOne(plugins, entries, options, bar, report);
