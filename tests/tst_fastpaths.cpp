@@ -224,6 +224,15 @@ private slots:
                 text.prepend("\xEF\xBB\xBF");
             QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
         }
+        // Two runs of number bytes of up to 20 each, the lengths around the 16 bytes before a
+        // line break that are looked at together, with the neighbours of the digits among them.
+        for (int round = 0; round < 20000; ++round) {
+            const QByteArray text = randomBytes(random, "a7 ,\n:", 24) +
+                                    randomBytes(random, "0123456789999.../:", 20) + ',' +
+                                    randomBytes(random, "0123456789999...:", 20) +
+                                    (round % 3 == 0 ? "\n" : "\r\n");
+            QVERIFY2(countDataLines(text) == expressionCount(text), text.toHex().constData());
+        }
         // A run preceded by a digit or a letter is no row, nor one at the start of the text
         // (after its byte-order mark); every ASCII byte before a run, the bounds of each
         // word-byte range among them.

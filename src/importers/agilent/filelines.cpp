@@ -28,8 +28,9 @@ bool isWordByte(unsigned char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
 
-// Whether a match of "(?<=\W)[\d.]+,[\d.]+[\r\n]" ends at the line break text[end].
-bool endsDataLine(const unsigned char *text, qsizetype begin, qsizetype end)
+// Whether a match of "(?<=\W)[\d.]+,[\d.]+[\r\n]" ends at the line break text[end], a byte
+// at a time.
+bool endsDataLineBytewise(const unsigned char *text, qsizetype begin, qsizetype end)
 {
     qsizetype i = end;
     while (i > begin && isNumberByte(text[i - 1]))
@@ -46,6 +47,50 @@ bool endsDataLine(const unsigned char *text, qsizetype begin, qsizetype end)
     if (i == comma)
         return false;
     return innerPoint || (i > begin && !isWordByte(text[i - 1]));
+}
+
+#ifdef TESSEL_SSE2
+// How many of the low 16 bits, from bit 15 down, are set before the first clear one.
+int topOnes(unsigned bits)
+{
+    return int(qCountLeadingZeroBits(quint32(~bits << 16)));
+}
+#endif
+
+// The same test. The 16 bytes before the line break are classified at once: a data line ends
+// in two numbers that fit in them, which are told apart from what precedes them without a loop.
+// Longer runs, and line breaks near the start, go byte by byte.
+bool endsDataLine(const unsigned char *text, qsizetype begin, qsizetype end)
+{
+    if (end == begin || !isNumberByte(text[end - 1]))
+        return false; // the LF of CR LF, a line of text
+#ifdef TESSEL_SSE2
+    if (end - begin >= 16) {
+        const unsigned char *window = text + end - 16; // bit k of a mask: window[k]
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(window));
+        const __m128i digit = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+        const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
+        const unsigned point = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('.'))));
+        const unsigned number = unsigned(_mm_movemask_epi8(isDigit)) | point;
+        const int last = topOnes(number); // the bytes of the line's last number
+        if (last == 0)
+            return false;
+        if (last < 15) {
+            const int comma = 15 - last;
+            if (window[comma] != ',')
+                return false;
+            const int before = topOnes(number << (16 - comma)); // the number before the comma
+            if (before == 0)
+                return false;
+            if (before < comma) {
+                const unsigned field = ((1u << before) - 1) << (comma - before);
+                const bool innerPoint = (point & field & ~(1u << (comma - 1))) != 0;
+                return innerPoint || !isWordByte(window[comma - before - 1]);
+            }
+        }
+    }
+#endif
+    return endsDataLineBytewise(text, begin, end);
 }
 
 struct ContentScan
