@@ -72,9 +72,7 @@ bool endsDataLine(const unsigned char *text, qsizetype begin, qsizetype end)
         const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digit, _mm_set1_epi8(9)), digit);
         const unsigned point = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('.'))));
         const unsigned number = unsigned(_mm_movemask_epi8(isDigit)) | point;
-        const int last = topOnes(number); // the bytes of the line's last number
-        if (last == 0)
-            return false;
+        const int last = topOnes(number); // the bytes of the line's last number, at least one
         if (last < 15) {
             const int comma = 15 - last;
             if (window[comma] != ',')
